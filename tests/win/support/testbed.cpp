@@ -1,0 +1,145 @@
+#include "testbed.h"
+
+namespace {
+
+struct HandleGuard {
+  HANDLE handle;
+  explicit HandleGuard(HANDLE h) : handle(h) {}
+  ~HandleGuard() {
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+      CloseHandle(handle);
+    }
+  }
+  HandleGuard(const HandleGuard &) = delete;
+  HandleGuard &operator=(const HandleGuard &) = delete;
+};
+
+bool StartProcess(const std::string &program, const std::string &commandLine, DWORD flags,
+                  PROCESS_INFORMATION *info) {
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
+                        FALSE, flags, nullptr, nullptr, &startup, info) != 0;
+}
+
+BOOL CALLBACK CancelWindow(HWND window, LPARAM processId) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == static_cast<DWORD>(processId) && IsWindowVisible(window)) {
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  }
+  return TRUE;
+}
+
+} // namespace
+
+std::string UnixToWindowsPath(const char *unixPath) {
+  std::string path = "Z:";
+  for (const char *p = unixPath; *p != '\0'; ++p) {
+    path += *p == '/' ? '\\' : *p;
+  }
+  return path;
+}
+
+std::string LinktoExe() {
+  return UnixToWindowsPath(LINKTO_EXE_UNIX_PATH);
+}
+
+std::string TestProgram(const char *name) {
+  return UnixToWindowsPath(LINKTO_TEST_PROGRAMS_UNIX_DIR) + "\\" + name + ".exe";
+}
+
+std::string Quoted(const std::string &text) {
+  return "\"" + text + "\"";
+}
+
+ProcessResult RunProcess(const std::string &commandLine, DWORD timeoutMs) {
+  ProcessResult result;
+  PROCESS_INFORMATION info = {};
+  if (!StartProcess(std::string(), commandLine, 0, &info)) {
+    return result;
+  }
+  HandleGuard process(info.hProcess);
+  HandleGuard thread(info.hThread);
+  result.started = true;
+  if (WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    result.timedOut = true;
+    TerminateProcess(info.hProcess, 255);
+    WaitForSingleObject(info.hProcess, 5000);
+  }
+  GetExitCodeProcess(info.hProcess, &result.exitCode);
+  return result;
+}
+
+void CancelWindowsOf(DWORD processId) {
+  EnumWindows(CancelWindow, static_cast<LPARAM>(processId));
+}
+
+DebugRun RunUnderDebugger(const std::string &program, const std::string &commandLine,
+                          DWORD timeoutMs) {
+  DebugRun run;
+  PROCESS_INFORMATION info = {};
+  if (!StartProcess(program, commandLine, DEBUG_ONLY_THIS_PROCESS, &info)) {
+    return run;
+  }
+  HandleGuard process(info.hProcess);
+  HandleGuard thread(info.hThread);
+  run.process.started = true;
+  const DWORD deadline = GetTickCount() + timeoutMs;
+  for (;;) {
+    const DWORD now = GetTickCount();
+    if (static_cast<LONG>(deadline - now) <= 0) {
+      run.process.timedOut = true;
+      TerminateProcess(info.hProcess, 255);
+      DebugActiveProcessStop(info.dwProcessId);
+      break;
+    }
+    DEBUG_EVENT event = {};
+    if (!WaitForDebugEvent(&event, 100)) {
+      CancelWindowsOf(info.dwProcessId);
+      continue;
+    }
+    DWORD continueStatus = DBG_CONTINUE;
+    switch (event.dwDebugEventCode) {
+    case CREATE_PROCESS_DEBUG_EVENT:
+      if (event.u.CreateProcessInfo.hFile != nullptr) {
+        CloseHandle(event.u.CreateProcessInfo.hFile);
+      }
+      break;
+    case LOAD_DLL_DEBUG_EVENT:
+      if (event.u.LoadDll.hFile != nullptr) {
+        CloseHandle(event.u.LoadDll.hFile);
+      }
+      break;
+    case OUTPUT_DEBUG_STRING_EVENT: {
+      const OUTPUT_DEBUG_STRING_INFO &out = event.u.DebugString;
+      std::vector<char> text(out.nDebugStringLength + 1u, '\0');
+      SIZE_T read = 0;
+      if (!out.fUnicode && ReadProcessMemory(info.hProcess, out.lpDebugStringData, text.data(),
+                                             out.nDebugStringLength, &read)) {
+        run.debugStrings.emplace_back(text.data());
+      }
+      break;
+    }
+    case EXCEPTION_DEBUG_EVENT:
+      if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+        continueStatus = DBG_EXCEPTION_NOT_HANDLED;
+      }
+      break;
+    default:
+      break;
+    }
+    const bool exited = event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT;
+    if (exited) {
+      run.process.exitCode = event.u.ExitProcess.dwExitCode;
+    }
+    ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
+    if (exited) {
+      break;
+    }
+  }
+  WaitForSingleObject(info.hProcess, 5000);
+  return run;
+}

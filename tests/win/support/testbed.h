@@ -1,0 +1,43 @@
+// What the Windows tests share: paths of the programs under test, and
+// starting a process with or without a debugger attached.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// A Unix path of the build as Wine sees it (drive Z: maps the Unix root).
+std::string UnixToWindowsPath(const char *unixPath);
+// The program under test, build/win64/linkto.exe, as a Windows path.
+std::string LinktoExe();
+// A helper program of tests/win/programs, by name without ".exe".
+std::string TestProgram(const char *name);
+// A text in double quotes.
+std::string Quoted(const std::string &text);
+
+struct ProcessResult {
+  bool started = false;
+  bool timedOut = false;
+  DWORD exitCode = 0;
+};
+
+// Starts commandLine (the program is its first token) and waits at most
+// timeoutMs; a process still running then is terminated.
+ProcessResult RunProcess(const std::string &commandLine, DWORD timeoutMs);
+
+struct DebugRun {
+  ProcessResult process;
+  std::vector<std::string> debugStrings; // as the debugger received them
+};
+
+// Starts program with exactly commandLine (program may be empty: then the
+// first token of commandLine names it) under this process as its debugger and
+// collects every OutputDebugString text until the process ends. Any window
+// the process shows meanwhile is cancelled (IDCANCEL), so a run that opens a
+// dialog still ends.
+DebugRun RunUnderDebugger(const std::string &program, const std::string &commandLine,
+                          DWORD timeoutMs);
+
+// Sends IDCANCEL to every visible top-level window of the process.
+void CancelWindowsOf(DWORD processId);
