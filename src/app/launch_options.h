@@ -1,0 +1,30 @@
+// The options of one run, parsed from the command line.
+#pragma once
+
+#include <cstdint>
+
+#include "core/string_list.h"
+
+struct LaunchOptions {
+  bool dropExtension;       // /ext:0: link names leave out the target's extension
+  bool openAfter;           // cleared by /open:0: folders are not opened afterwards
+  uint32_t destinationBits; // one bit per destination
+  StringList *folders;      // owned: canonical destination folders, in order
+};
+
+// Fills options from the arguments (argv[0], the program path, is skipped):
+// the switches, the /path: folders, and the browser's folder when /path is
+// given. False when the folder list cannot be created, or when no argument
+// from index 1 names an existing path (then no switch is looked at).
+// options->folders is the caller's to destroy in every case.
+bool ParseLaunchOptions(char **argv, int argc, LaunchOptions *options);
+
+// Adds the canonical form of path to folders when it is an existing
+// directory, unless an equal entry (ASCII letters folded) is there already.
+// Returns the count afterwards, or -1 when the path is rejected or cannot be
+// stored.
+int32_t AddFolder(StringList *folders, const char *path);
+
+// Adds the special folders that destinationBits name, in table order, then
+// Quick Launch when it exists. Bit 0 and bits 25 to 31 add nothing.
+bool ResolveDestinations(StringList *folders, uint32_t destinationBits);

@@ -1,0 +1,33 @@
+// Shell folder services: special folders, the shell's own form of a folder
+// path, the folder browser, and the attribute tests.
+#pragma once
+
+#include <windows.h>
+
+// The file-system path of the special folder csidl into out (at least
+// MAX_PATH bytes). False when the folder has no file-system path here; out is
+// then untouched or as the shell left it.
+bool SpecialFolderPath(HWND owner, int csidl, char *out);
+
+// The path of the item the desktop folder parses from path, as the shell
+// reports it, into out (at least MAX_PATH bytes and at least size bytes).
+// size bounds the conversion of path (at most 260 UTF-16 units with the
+// terminator are converted). False, with out empty, when the path does not
+// convert whole, does not parse, has no file-system path, or does not fit
+// in size bytes.
+bool CanonicalPath(const char *path, char *out, unsigned size);
+
+// Shows the shell's folder browser (file-system folders only, new style),
+// starting at the desktop with initialPath selected. True when the user
+// picked an item with a file-system path, now in out (at least MAX_PATH
+// bytes); out is untouched when the user cancels.
+bool ChooseFolder(HWND owner, UINT flags, const char *title, char *out, const char *initialPath);
+
+// The browser's callback: selects the initial path (data) when the browser
+// opens, and enables OK only while the selection has a file-system path.
+int CALLBACK FolderBrowserCallback(HWND window, UINT message, LPARAM parameter, LPARAM data);
+
+// True when the attributes of path can be read: files and folders alike.
+bool PathExists(const char *path);
+// True when path exists and is a directory.
+bool IsDirectory(const char *path);

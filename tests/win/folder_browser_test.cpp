@@ -1,0 +1,183 @@
+// The folder browser of /path in the real linkto.exe, driven from this
+// process as a user would: cancelled, or a folder chosen and OK pressed.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "linkbed.h"
+
+namespace {
+
+FolderOpenLog *openLog = nullptr;
+
+class OpenLogEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    openLog = new FolderOpenLog;
+    ASSERT_TRUE(openLog->installed());
+  }
+  void TearDown() override {
+    delete openLog;
+    openLog = nullptr;
+  }
+};
+::testing::Environment *const environment =
+    ::testing::AddGlobalTestEnvironment(new OpenLogEnvironment);
+
+bool IsBrowser(HWND window) {
+  return FindWindowExA(window, nullptr, "SysTreeView32", nullptr) != nullptr;
+}
+
+bool WaitUntil(bool (*condition)(HWND), HWND window, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!condition(window)) {
+    if (GetTickCount() - start > timeoutMs) {
+      return false;
+    }
+    Sleep(50);
+  }
+  return true;
+}
+
+bool OkEnabled(HWND browser) {
+  return IsWindowEnabled(GetDlgItem(browser, IDOK)) != FALSE;
+}
+
+// Selects path in the browser of another process: the message carries a
+// pointer, so the text is first written into that process.
+bool SelectInBrowser(HWND browser, const std::string &path) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(browser, &processId);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) {
+    return false;
+  }
+  void *remote =
+      VirtualAllocEx(process, nullptr, path.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  SIZE_T written = 0;
+  bool sent = remote != nullptr &&
+              WriteProcessMemory(process, remote, path.c_str(), path.size() + 1, &written) &&
+              written == path.size() + 1;
+  DWORD_PTR result = 0;
+  sent = sent &&
+         SendMessageTimeoutA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote),
+                             SMTO_NORMAL, 5000, &result) != 0;
+  if (remote != nullptr) {
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return sent;
+}
+
+// Chooses the folder named by user (a std::string) and presses OK.
+bool ChooseIn(HWND window, void *user) {
+  if (!IsBrowser(window)) {
+    return false;
+  }
+  const std::string &folder = *static_cast<const std::string *>(user);
+  Sleep(200);                      // the browser fills its tree after it shows
+  EXPECT_FALSE(OkEnabled(window)); // the empty initial path selects nothing
+  EXPECT_TRUE(SelectInBrowser(window, folder));
+  EXPECT_TRUE(WaitUntil(OkEnabled, window, 5000));
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
+  return true;
+}
+
+LinktoRun Launch(const std::string &arguments, WindowHandler handler = nullptr,
+                 void *user = nullptr, const std::vector<std::string> &links = {}) {
+  openLog->Reset(links);
+  LinktoRun run = RunLinkto(arguments, 30000, handler, user);
+  EXPECT_TRUE(run.process.started);
+  EXPECT_FALSE(run.process.timedOut);
+  EXPECT_EQ(run.process.exitCode, 0u);
+  return run;
+}
+
+size_t Browsers(const LinktoRun &run) {
+  size_t count = 0;
+  for (const std::string &window : run.windows) {
+    count += window.find("|tree") != std::string::npos ? 1 : 0;
+  }
+  return count;
+}
+
+std::vector<std::string> Opened(size_t count) {
+  std::vector<std::string> folders;
+  for (const OpenRecord &record : openLog->Wait(count)) {
+    EXPECT_EQ(record.linksPresent, record.linksListed) << record.folder;
+    folders.push_back(LowerAscii(record.folder));
+  }
+  return folders;
+}
+
+} // namespace
+
+TEST(FolderBrowser, CancelAddsNothingAndAsksForNothingElse) {
+  ScratchDir dir("browse-cancel");
+  const std::string target = dir.File("t.txt");
+  const LinkWatch watch;
+  // Given several times, the browser still shows once.
+  const LinktoRun run = Launch(Quoted(target) + " /path /PATH /path");
+  EXPECT_EQ(run.windows.size(), 1u); // the browser; no destination dialog after it
+  EXPECT_EQ(Browsers(run), 1u);
+  EXPECT_EQ(watch.Added(), std::vector<std::string>{});
+  EXPECT_EQ(Opened(0), std::vector<std::string>{});
+}
+
+TEST(FolderBrowser, CancelLeavesTheOtherDestinations) {
+  ScratchDir dir("browse-cancel-other");
+  const std::string target = dir.File("t.txt");
+  const std::string sendTo = SpecialFolder(0x09);
+  const LinkWatch watch;
+  const LinktoRun run =
+      Launch(Quoted(target) + " /sendto /path", nullptr, nullptr, {sendTo + "\\t.txt.lnk"});
+  EXPECT_EQ(Browsers(run), 1u);
+  EXPECT_EQ(watch.Added(), std::vector<std::string>{LowerAscii(sendTo + "\\t.txt.lnk")});
+  EXPECT_EQ(Opened(1), std::vector<std::string>{LowerAscii(sendTo)});
+}
+
+TEST(FolderBrowser, TheChosenFolderComesAfterPathFoldersAndBeforeSpecialOnes) {
+  ScratchDir dir("browse-choose");
+  const std::string target = dir.File("t.txt");
+  const std::string given = dir.Dir("Given"), chosen = dir.Dir("Chosen \x95\x5C");
+  const std::string sendTo = SpecialFolder(0x09);
+  const std::vector<std::string> links = {given + "\\t.lnk", chosen + "\\t.lnk",
+                                          sendTo + "\\t.lnk"};
+  const LinkWatch watch;
+  std::string choice = chosen;
+  const LinktoRun run = Launch(Quoted(target) + " /sendto /path /ext:0 " + Quoted("/path:" + given),
+                               ChooseIn, &choice, links);
+  EXPECT_EQ(Browsers(run), 1u);
+  EXPECT_EQ(run.windows.size(), 1u);
+  std::vector<std::string> expected;
+  for (const std::string &link : links) {
+    expected.push_back(LowerAscii(link));
+    const LinkInfo info = ReadLink(link);
+    EXPECT_EQ(info.target, target) << link;
+    EXPECT_EQ(info.workingDirectory, dir.path()) << link;
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(watch.Added(), expected);
+  EXPECT_EQ(Opened(3),
+            (std::vector<std::string>{LowerAscii(given), LowerAscii(chosen), LowerAscii(sendTo)}));
+}
+
+TEST(FolderBrowser, ChoosingAFolderAlreadyGivenAddsItOnce) {
+  ScratchDir dir("browse-same");
+  const std::string target = dir.File("t.txt");
+  const std::string given = dir.Dir("Given");
+  const LinkWatch watch;
+  std::string choice = given;
+  const LinktoRun run = Launch(Quoted(target) + " /path " + Quoted("/path:" + given), ChooseIn,
+                               &choice, {given + "\\t.txt.lnk"});
+  EXPECT_EQ(Browsers(run), 1u);
+  EXPECT_EQ(watch.Added(), std::vector<std::string>{LowerAscii(given + "\\t.txt.lnk")});
+  EXPECT_EQ(Opened(1), std::vector<std::string>{LowerAscii(given)});
+}

@@ -1,0 +1,395 @@
+// The real linkto.exe under Wine, started with exact command lines: the links
+// it leaves on disk (and nowhere else), read back through the shell's link
+// object and once through lnkinfo, and the folders it opens, seen by a
+// stand-in for the shell's folder window.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "linkbed.h"
+
+namespace {
+
+const std::string kHyo = "\x95\x5C", kYo = "\x97\x5C", kSo = "\x83\x5C";
+const std::string kYotei = kYo + "\x92\xE8";          // 予定
+const std::string kSofuto = kSo + "\x83\x74\x83\x67"; // ソフト
+
+FolderOpenLog *openLog = nullptr;
+
+// The stand-in for the folder window is in place for every run of this
+// program, so no run opens a real one.
+class OpenLogEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    openLog = new FolderOpenLog;
+    ASSERT_TRUE(openLog->installed());
+  }
+  void TearDown() override {
+    delete openLog;
+    openLog = nullptr;
+  }
+};
+::testing::Environment *const environment =
+    ::testing::AddGlobalTestEnvironment(new OpenLogEnvironment);
+
+struct Expected {
+  std::string link, target, workingDirectory;
+};
+
+std::string Special(int csidl) {
+  return SpecialFolder(csidl);
+}
+const int kSendTo = 0x09, kDesktop = 0x10, kAppData = 0x1A;
+
+std::string Parent(const std::string &path) {
+  return path.substr(0, path.find_last_of('\\'));
+}
+
+// Expected link of target in folder under name; the working directory is the
+// target's folder unless given (Parent does not know double-byte names).
+Expected LinkOf(const std::string &folder, const std::string &name, const std::string &target,
+                const std::string &workingDirectory = std::string()) {
+  return {folder + "\\" + name, target,
+          workingDirectory.empty() ? Parent(target) : workingDirectory};
+}
+
+std::vector<std::string> LinkPaths(const std::vector<Expected> &expected) {
+  std::vector<std::string> paths;
+  for (const Expected &e : expected) {
+    paths.push_back(e.link);
+  }
+  return paths;
+}
+
+// Exactly the expected links were added, each pointing where it should.
+void ExpectLinks(const LinkWatch &watch, const std::vector<Expected> &expected) {
+  std::vector<std::string> wanted;
+  for (const Expected &e : expected) {
+    wanted.push_back(LowerAscii(e.link));
+  }
+  std::sort(wanted.begin(), wanted.end());
+  wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+  EXPECT_EQ(watch.Added(), wanted);
+  for (const Expected &e : expected) {
+    SCOPED_TRACE(e.link);
+    const LinkInfo info = ReadLink(e.link);
+    ASSERT_TRUE(info.loaded);
+    EXPECT_EQ(info.target, e.target);
+    EXPECT_EQ(info.workingDirectory, e.workingDirectory);
+    EXPECT_EQ(info.showCommand, SW_SHOWNORMAL);
+  }
+}
+
+// Runs linkto.exe; the run must end by itself with exit code 0.
+LinktoRun Launch(const std::string &arguments, const std::vector<std::string> &links = {}) {
+  openLog->Reset(links);
+  LinktoRun run = RunLinkto(arguments);
+  EXPECT_TRUE(run.process.started);
+  EXPECT_FALSE(run.process.timedOut);
+  EXPECT_EQ(run.process.exitCode, 0u);
+  return run;
+}
+
+// The folders opened, in order; each opening must have seen every listed link.
+std::vector<std::string> Opened(size_t count) {
+  std::vector<std::string> folders;
+  for (const OpenRecord &record : openLog->Wait(count)) {
+    EXPECT_EQ(record.linksPresent, record.linksListed) << record.folder;
+    folders.push_back(LowerAscii(record.folder));
+  }
+  return folders;
+}
+
+std::vector<std::string> Lower(std::vector<std::string> paths) {
+  for (std::string &path : paths) {
+    path = LowerAscii(path);
+  }
+  return paths;
+}
+
+// A window of the destination dialog is allowed where no destination was
+// given; the runner cancels it. Nothing else may appear.
+void ExpectAtMostTheDestinationDialog(const LinktoRun &run) {
+  EXPECT_LE(run.windows.size(), 1u);
+  for (const std::string &window : run.windows) {
+    EXPECT_EQ(window, "#32770|\x93\x6F\x98\x5E\x90\xE6\x82\xCC\x91\x49\x91\xF0"); // 登録先の選択
+  }
+}
+
+unsigned long long WriteTime(const std::string &path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  return static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+         data.ftLastWriteTime.dwLowDateTime;
+}
+
+std::string Upper(std::string text) {
+  for (char &c : text) {
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+  return text;
+}
+
+} // namespace
+
+TEST(RunFlow, EverySwitchOfTheTableWritesIntoItsFolderAndOpensIt) {
+  ScratchDir dir("every-switch");
+  const std::string target = dir.File("tool.exe");
+  const struct {
+    const char *text;
+    int csidl;
+  } table[] = {
+      {"/startmenu", 0x0B},     {"/programs", 0x02},    {"/startup", 0x07},
+      {"/admintools", 0x30},    {"/sendto", 0x09},      {"/favorites", 0x06},
+      {"/mydoc", 0x05},         {"/mypict", 0x27},      {"/mymusic", 0x0D},
+      {"/myvideo", 0x0E},       {"/desktop", 0x10},     {"/startmenu:all", 0x16},
+      {"/programs:all", 0x17},  {"/startup:all", 0x18}, {"/admintools:all", 0x2F},
+      {"/favorites:all", 0x1F}, {"/mydoc:all", 0x2E},   {"/mypict:all", 0x36},
+      {"/mymusic:all", 0x35},   {"/myvideo:all", 0x37}, {"/desktop:all", 0x19},
+      {"/windows", 0x24},       {"/system", 0x25},
+  };
+  for (size_t row = 0; row < sizeof table / sizeof table[0]; ++row) {
+    // Every other switch in capitals: letters compare without regard to case.
+    const std::string text = row % 2 != 0 ? Upper(table[row].text) : table[row].text;
+    SCOPED_TRACE(text);
+    const std::string folder = Special(table[row].csidl);
+    ASSERT_FALSE(folder.empty());
+    const LinkWatch watch;
+    const std::vector<Expected> expected = {LinkOf(folder, "tool.exe.lnk", target)};
+    const LinktoRun run = Launch(Quoted(target) + " " + text, LinkPaths(expected));
+    ExpectLinks(watch, expected);
+    EXPECT_EQ(Opened(1), Lower({folder}));
+    EXPECT_EQ(run.windows, std::vector<std::string>{});
+  }
+}
+
+TEST(RunFlow, TargetsOutsideFoldersInsideThenEveryFolderOpenedOnce) {
+  ScratchDir dir("order");
+  const std::string a = dir.Dir("A"), b = dir.Dir("B");
+  const std::string one = dir.File("x\\one.txt"), two = dir.File("y\\two.txt");
+  const std::string sendTo = Special(kSendTo), desktop = Special(kDesktop);
+  // /path: folders in argument order, then the table's folders in table order
+  // (SendTo, row 4, before the desktop, row 10), whatever the order given.
+  const std::vector<std::string> folders = {b, a, sendTo, desktop};
+  std::vector<Expected> expected;
+  for (const std::string &target : {one, two}) {
+    for (const std::string &folder : folders) {
+      expected.push_back(
+          LinkOf(folder, target.substr(target.find_last_of('\\') + 1) + ".lnk", target));
+    }
+  }
+  const LinkWatch watch;
+  const LinktoRun run = Launch(Quoted(one) + " /desktop " + Quoted("/path:" + b) + " " +
+                                   Quoted(two) + " /sendto " + Quoted("/path:" + a),
+                               LinkPaths(expected));
+  ExpectLinks(watch, expected);
+  for (size_t i = 1; i < expected.size(); ++i) {
+    EXPECT_LT(WriteTime(expected[i - 1].link), WriteTime(expected[i].link)) << expected[i].link;
+  }
+  EXPECT_EQ(Opened(folders.size()), Lower(folders));
+  EXPECT_EQ(run.windows, std::vector<std::string>{});
+}
+
+TEST(RunFlow, TheLaterOfTwoTargetsWithOneNameWins) {
+  ScratchDir dir("same-name");
+  const std::string first = dir.File("a\\same.txt"), second = dir.File("b\\same.txt");
+  const LinkWatch watch;
+  Launch(Quoted(first) + " " + Quoted(second) + " /sendto /open:0");
+  ExpectLinks(watch, {LinkOf(Special(kSendTo), "same.txt.lnk", second)});
+}
+
+TEST(RunFlow, FoldersAreTargetsAndMissingTargetsAreSkipped) {
+  ScratchDir dir("targets");
+  const std::string data = dir.Dir("Data"), file = dir.File("file.txt");
+  const std::string sendTo = Special(kSendTo);
+  const LinkWatch watch;
+  Launch(Quoted(data) + " " + Quoted(dir / "missing.txt") + " " + Quoted(file) + " " +
+         Quoted(dir / "gone\\x") + " /sendto /open:0");
+  ExpectLinks(watch, {LinkOf(sendTo, "Data.lnk", data), LinkOf(sendTo, "file.txt.lnk", file)});
+}
+
+TEST(RunFlow, DropExtensionTakesOnlyTheLastExtension) {
+  ScratchDir dir("ext");
+  const std::string sendTo = Special(kSendTo);
+  const std::string archive = dir.File("archive.tar.gz"), profile = dir.File(".profile"),
+                    readme = dir.File("README"), folder = dir.Dir("v1.2");
+  const LinkWatch watch;
+  Launch(Quoted(archive) + " " + Quoted(profile) + " " + Quoted(readme) + " " + Quoted(folder) +
+         " /ext:0 /sendto /ext:0 /open:0");
+  ExpectLinks(watch, {LinkOf(sendTo, "archive.tar.lnk", archive), LinkOf(sendTo, ".lnk", profile),
+                      LinkOf(sendTo, "README.lnk", readme), LinkOf(sendTo, "v1.lnk", folder)});
+}
+
+TEST(RunFlow, DoubleByteNamesWhoseSecondByteIsABackslash) {
+  ScratchDir dir("dbcs");
+  const std::string dest = dir.Dir(kHyo + kSo); // 表ソ: ends in the byte 0x5C
+  const std::string yotei = dir.File(kHyo + "\\" + kYotei + ".txt");
+  const std::string sofuto = dir.File(kSofuto + "\\" + kSo + ".txt");
+  const std::string folderTarget = dir / kHyo;
+  const LinkWatch watch;
+  const LinktoRun run = Launch(Quoted(yotei) + " " + Quoted(sofuto) + " " + Quoted(folderTarget) +
+                               " " + Quoted("/path:" + dest) + " /ext:0");
+  ExpectLinks(watch, {LinkOf(dest, kYotei + ".lnk", yotei, dir / kHyo),
+                      LinkOf(dest, kSo + ".lnk", sofuto, dir / kSofuto),
+                      LinkOf(dest, kHyo + ".lnk", folderTarget, dir.path())});
+  EXPECT_EQ(Opened(1), Lower({dest}));
+}
+
+TEST(RunFlow, PathFoldersThatDoNotExistAreDropped) {
+  ScratchDir dir("path-dropped");
+  const std::string target = dir.File("t.txt");
+  const std::string file = dir.File("plain.txt"), folder = dir.Dir("Real Folder");
+  const std::string sendTo = Special(kSendTo);
+  const LinkWatch watch;
+  // The last argument's backslash escapes its closing quote: the program
+  // receives /path:...\Real Folder" and finds no such folder.
+  const LinktoRun run =
+      Launch(Quoted(target) + " /sendto " + Quoted("/path:" + (dir / "missing")) + " " +
+                 Quoted("/path:" + file) + " /path: " + Quoted("/PATH:" + folder + "\\"),
+             {sendTo + "\\t.txt.lnk"});
+  ExpectLinks(watch, {LinkOf(sendTo, "t.txt.lnk", target)});
+  EXPECT_EQ(Opened(1), Lower({sendTo}));
+  EXPECT_EQ(run.windows, std::vector<std::string>{});
+}
+
+TEST(RunFlow, OneFolderNamedTwiceKeepsItsFirstPlace) {
+  ScratchDir dir("named-twice");
+  const std::string target = dir.File("t.txt"), a = dir.Dir("A");
+  const std::string windows = Special(0x24), sendTo = Special(kSendTo);
+  ASSERT_EQ(LowerAscii(windows), "c:\\windows");
+  const std::vector<Expected> expected = {LinkOf(a, "t.txt.lnk", target),
+                                          LinkOf(windows, "t.txt.lnk", target),
+                                          LinkOf(sendTo, "t.txt.lnk", target)};
+  const LinkWatch watch;
+  Launch(Quoted(target) + " /sendto /windows " + Quoted("/path:" + a) + " /path:c:\\WINDOWS " +
+             Quoted("/path:" + a + "\\") + " /WINDOWS",
+         LinkPaths(expected));
+  ExpectLinks(watch, expected);
+  EXPECT_EQ(Opened(3), Lower({a, windows, sendTo}));
+}
+
+TEST(RunFlow, OpenZeroOpensNothingButWritesAsUsual) {
+  ScratchDir dir("open-zero");
+  const std::string target = dir.File("t.txt");
+  const LinkWatch watch;
+  const LinktoRun run = Launch(Quoted(target) + " /SendTo /OPEN:0 /DESKTOP /Ext:0");
+  ExpectLinks(watch, {LinkOf(Special(kSendTo), "t.lnk", target),
+                      LinkOf(Special(kDesktop), "t.lnk", target)});
+  EXPECT_EQ(Opened(0), std::vector<std::string>{});
+  EXPECT_EQ(run.windows, std::vector<std::string>{});
+}
+
+TEST(RunFlow, WithoutADestinationNothingIsWritten) {
+  ScratchDir dir("no-destination");
+  const std::string target = dir.File("t.txt");
+  const std::string tails[] = {
+      "",
+      " /ext:0 /open:0",
+      " /sendto:all /qlaunch:all /windows:all /SENDTO:ALL /send /path:",
+      " " + Quoted("/path:" + (dir / "missing")),
+  };
+  for (const std::string &tail : tails) {
+    SCOPED_TRACE(tail);
+    const LinkWatch watch;
+    const LinktoRun run = Launch(Quoted(target) + tail);
+    EXPECT_EQ(watch.Added(), std::vector<std::string>{});
+    EXPECT_EQ(Opened(0), std::vector<std::string>{});
+    ExpectAtMostTheDestinationDialog(run);
+  }
+}
+
+TEST(RunFlow, WithoutAnExistingPathNoSwitchActs) {
+  ScratchDir dir("nothing-exists");
+  const std::string tails[] = {"", "/sendto", "/path",
+                               Quoted(dir / "missing.txt") + " /sendto /path",
+                               Quoted("/path:" + dir.path()) + " /desktop"};
+  for (const std::string &tail : tails) {
+    SCOPED_TRACE(tail);
+    const LinkWatch watch;
+    const LinktoRun run = Launch(tail);
+    EXPECT_EQ(watch.Added(), std::vector<std::string>{});
+    EXPECT_EQ(Opened(0), std::vector<std::string>{});
+    // The menu-items dialog may show; the folder browser never does.
+    EXPECT_LE(run.windows.size(), 1u);
+    for (const std::string &window : run.windows) {
+      EXPECT_EQ(window.find("|tree"), std::string::npos) << window;
+    }
+  }
+}
+
+TEST(RunFlow, QuickLaunchOnlyWhenItsFolderExists) {
+  ScratchDir dir("qlaunch");
+  const std::string target = dir.File("t.txt");
+  const std::string ie = Special(kAppData) + "\\Microsoft\\Internet Explorer";
+  const std::string quickLaunch = ie + "\\Quick Launch";
+  ASSERT_FALSE(DirectoryExists(quickLaunch)); // a fresh prefix has none
+  const bool madeIe = !DirectoryExists(ie);
+  {
+    const LinkWatch watch;
+    const LinktoRun run = Launch(Quoted(target) + " /qlaunch");
+    EXPECT_EQ(watch.Added(), std::vector<std::string>{});
+    EXPECT_EQ(Opened(0), std::vector<std::string>{});
+    EXPECT_EQ(run.windows, std::vector<std::string>{}); // a destination was given
+  }
+  ASSERT_TRUE(MakeDirectories(quickLaunch));
+  {
+    const LinkWatch watch;
+    const std::vector<Expected> expected = {LinkOf(quickLaunch, "t.txt.lnk", target)};
+    Launch(Quoted(target) + " /QLaunch", LinkPaths(expected));
+    ExpectLinks(watch, expected);
+    EXPECT_EQ(Opened(1), Lower({quickLaunch}));
+  }
+  RemoveTree(madeIe ? ie : quickLaunch);
+}
+
+TEST(RunFlow, LinkPathsAtThe260ByteLimit) {
+  ScratchDir dir("limit");
+  const std::string target = dir.File("t\\name.txt"); // "\name.txt.lnk": 13 bytes
+  std::string fits = dir.path() + "\\";
+  fits.resize(247, 'f');
+  std::string over = dir.path() + "\\";
+  over.resize(248, 'o');
+  std::string cut = dir.path() + "\\";
+  cut.resize(252, 'c'); // the join would cut "name.txt"
+  for (const std::string &folder : {fits, over, cut}) {
+    ASSERT_TRUE(MakeDirectories(folder));
+  }
+  const std::string sendTo = Special(kSendTo);
+  {
+    const LinkWatch watch;
+    Launch(Quoted(target) + " " + Quoted("/path:" + fits) + " " + Quoted("/path:" + over) + " " +
+           Quoted("/path:" + cut) + " /sendto /open:0");
+    ExpectLinks(watch,
+                {LinkOf(fits, "name.txt.lnk", target), LinkOf(sendTo, "name.txt.lnk", target)});
+  }
+  {
+    const LinkWatch watch;
+    Launch(Quoted(target) + " " + Quoted("/path:" + over) + " " + Quoted("/path:" + cut) +
+           " /ext:0 /open:0");
+    ExpectLinks(watch, {LinkOf(over, "name.lnk", target)}); // 248 + 9 bytes
+  }
+}
+
+TEST(RunFlow, LnkinfoReadsWhatTheShellReads) {
+  ScratchDir dir("lnkinfo");
+  const std::string target = dir.File("Sample Folder\\sample file.txt");
+  const LinkWatch watch;
+  Launch(Quoted(target) + " /sendto /desktop /open:0");
+  const std::vector<Expected> expected = {LinkOf(Special(kSendTo), "sample file.txt.lnk", target),
+                                          LinkOf(Special(kDesktop), "sample file.txt.lnk", target)};
+  ExpectLinks(watch, expected);
+  for (const Expected &e : expected) {
+    const std::string report = LnkinfoReport(e.link);
+    ASSERT_NE(report, "") << "lnkinfo did not run";
+    EXPECT_NE(report.find("Local path\t\t\t: " + e.target + "\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Working directory\t\t: " + e.workingDirectory + "\n"), std::string::npos)
+        << report;
+  }
+}

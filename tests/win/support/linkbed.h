@@ -1,0 +1,133 @@
+// What the shortcut tests share: the special folders of the test prefix,
+// scratch folders, reading links back, snapshots of every link in the places
+// the tests look, runs of linkto.exe that record every window it shows, and
+// the stand-in for the shell's folder window.
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "testbed.h"
+
+// The file-system path of a special folder as SHGetFolderPathA gives it
+// (without a trailing backslash), or "" when it has none.
+std::string SpecialFolder(int csidl);
+
+// text with the ASCII letters in lower case (link snapshots hold such paths).
+std::string LowerAscii(std::string text);
+
+bool FileExists(const std::string &path);
+bool DirectoryExists(const std::string &path);
+bool MakeDirectories(const std::string &path);
+bool WriteTextFile(const std::string &path, const std::string &text);
+// Deletes a file or a folder with everything in it.
+void RemoveTree(const std::string &path);
+
+// A folder C:\lt\<name> made fresh for one test and removed with everything
+// in it afterwards.
+class ScratchDir {
+public:
+  explicit ScratchDir(const std::string &name);
+  ~ScratchDir();
+  ScratchDir(const ScratchDir &) = delete;
+  ScratchDir &operator=(const ScratchDir &) = delete;
+  const std::string &path() const { return path_; }
+  // path()\relative
+  std::string operator/(const std::string &relative) const { return path_ + "\\" + relative; }
+  // Creates path()\relative as a file with some text; returns its path.
+  std::string File(const std::string &relative) const;
+  // Creates path()\relative as a folder; returns its path.
+  std::string Dir(const std::string &relative) const;
+
+private:
+  std::string path_;
+};
+
+// A link file read back through IShellLinkA and IPersistFile::Load; the show
+// command is the stored field at offset 0x3C (Wine's GetShowCmd after Load
+// does not report it).
+struct LinkInfo {
+  bool loaded = false;
+  std::string target;
+  std::string workingDirectory;
+  int showCommand = -1;
+};
+LinkInfo ReadLink(const std::string &path);
+
+// Every .lnk file (full path, ASCII letters in lower case) in the places the tests
+// look: the users' and all-users' folders, the scratch root, every folder of
+// the folder switch table, C:\ and the Windows and system folders.
+std::set<std::string> LinkSnapshot();
+// Paths in after that are not in before.
+std::vector<std::string> Added(const std::set<std::string> &before,
+                               const std::set<std::string> &after);
+
+// Watches the places LinkSnapshot looks at: the links added since it was
+// made, all deleted when it goes.
+class LinkWatch {
+public:
+  LinkWatch() : before_(LinkSnapshot()) {}
+  ~LinkWatch();
+  LinkWatch(const LinkWatch &) = delete;
+  LinkWatch &operator=(const LinkWatch &) = delete;
+  // Links added since the watch began (lower case, sorted).
+  std::vector<std::string> Added() const { return ::Added(before_, LinkSnapshot()); }
+
+private:
+  std::set<std::string> before_;
+};
+
+// The report of lnkinfo, the Linux reader of link files, on a link given by
+// its Windows path; "" when lnkinfo cannot be started.
+std::string LnkinfoReport(const std::string &link);
+
+// One run of linkto.exe: every visible top-level window it showed, as
+// "class|title", with "|tree" added for a window holding a tree view (the
+// folder browser), in the order they appeared.
+struct LinktoRun {
+  ProcessResult process;
+  std::vector<std::string> windows;
+};
+
+// Called once for every new visible top-level window of the process; returns
+// true when it has dealt with the window, false to have it cancelled.
+typedef bool (*WindowHandler)(HWND window, void *user);
+
+// Starts linkto.exe with the command line Quoted(LinktoExe()) + " " +
+// arguments and waits at most timeoutMs. Every window the process shows is
+// recorded and, unless handler deals with it, cancelled.
+LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs = 30000,
+                    WindowHandler handler = nullptr, void *user = nullptr);
+
+// One line of the folder-open log.
+struct OpenRecord {
+  unsigned long long created = 0; // the handler's process creation time
+  unsigned linksPresent = 0;      // listed links that existed when it started
+  unsigned linksListed = 0;
+  std::string folder;
+};
+
+// While it lives, the shell's "open" verb for folders runs open_logger.exe
+// instead of a folder window; the previous command is put back afterwards.
+class FolderOpenLog {
+public:
+  FolderOpenLog();
+  ~FolderOpenLog();
+  FolderOpenLog(const FolderOpenLog &) = delete;
+  FolderOpenLog &operator=(const FolderOpenLog &) = delete;
+  bool installed() const { return installed_; }
+  // Empties the log and lists the links the handler checks for.
+  void Reset(const std::vector<std::string> &links);
+  // Waits until the log has at least count lines (at most timeoutMs), then
+  // for settleMs more; returns the lines sorted by creation time.
+  std::vector<OpenRecord> Wait(size_t count, DWORD timeoutMs = 10000, DWORD settleMs = 300);
+
+private:
+  bool installed_ = false;
+  bool hadCommand_ = false;
+  std::string oldCommand_;
+  std::string log_;
+};
