@@ -141,7 +141,7 @@ bool TextEqualsNoCase(char *text, int32_t, void *user) {
   if (text == nullptr || user == nullptr) {
     return false;
   }
-  return StrEqualNoCase(text, static_cast<const char *>(user));
+  return StrEqualNoCaseDbcs(text, static_cast<const char *>(user));
 }
 
 bool FreeText(char *text, int32_t, void *) {

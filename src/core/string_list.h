@@ -44,7 +44,8 @@ bool StringListRemoveIf(StringList *list, StringListCallback callback, void *use
 // Frees every text, every node and the record. A null list is allowed.
 bool StringListDestroy(StringList *list);
 
-// user is a string; true when text equals it with ASCII letters folded.
+// user is a string; true when text equals it with ASCII letters folded (only
+// where they stand alone, never inside a double-byte character).
 bool TextEqualsNoCase(char *text, int32_t index, void *user);
 // Frees text (null allowed) and returns true.
 bool FreeText(char *text, int32_t index, void *user);

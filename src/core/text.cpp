@@ -150,6 +150,30 @@ bool StrEqualNoCase(const char *a, const char *b) {
   }
 }
 
+bool StrEqualNoCaseDbcs(const char *a, const char *b) {
+  for (;;) {
+    const unsigned char ca = static_cast<unsigned char>(*a);
+    const unsigned char cb = static_cast<unsigned char>(*b);
+    if (IsLeadByteValue(ca) && IsTrailByteValue(static_cast<unsigned char>(a[1]))) {
+      // A whole double-byte character: both bytes must be equal as they are.
+      if (ca != cb || a[1] != b[1]) {
+        return false;
+      }
+      a += 2;
+      b += 2;
+      continue;
+    }
+    if (FoldAscii(*a) != FoldAscii(*b)) {
+      return false;
+    }
+    if (ca == 0) {
+      return true;
+    }
+    ++a;
+    ++b;
+  }
+}
+
 const char *SkipChars(const char *s, const char *set) {
   return s + strspn(s, set);
 }

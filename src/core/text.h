@@ -46,6 +46,11 @@ bool StrEqual(const char *a, const char *b);
 // Equality with ASCII letters folded; every other byte compares as itself.
 bool StrEqualNoCase(const char *a, const char *b);
 
+// Equality with ASCII letters folded only where they stand as single-byte
+// characters: both bytes of a double-byte character compare as themselves, so
+// that two different names (ア 83 41 and ヂ 83 61) never count as one.
+bool StrEqualNoCaseDbcs(const char *a, const char *b);
+
 // Position of the first byte of s that is not in set (the terminator if all are).
 const char *SkipChars(const char *s, const char *set);
 // First position whose byte equals c under ASCII folding, or null. Searching

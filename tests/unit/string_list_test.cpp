@@ -106,6 +106,39 @@ TEST(StringList, FindNoCaseReturnsTheStoredText) {
   EXPECT_EQ(StringListFind(g.list, kBackward, TextEqualsNoCase, missing), nullptr);
 }
 
+// Folder names compare without regard to ASCII case, but a double-byte
+// character is never folded: ア (83 41) and ヂ (83 61) are different folders.
+TEST(StringList, TextEqualsNoCaseKeepsDoubleByteCharacters) {
+  struct Case {
+    const char *text;
+    const char *user;
+    bool equal;
+  };
+  const Case cases[] = {
+      {"C:\\Tools", "c:\\TOOLS", true},
+      {"C:\\\x83\x41", "C:\\\x83\x41", true},
+      {"C:\\\x83\x41", "C:\\\x83\x61", false},
+      {"C:\\\x95\x5C\\A", "c:\\\x95\x5C\\a", true},
+      {"C:\\\x83\x41"
+       "b",
+       "C:\\\x83\x41"
+       "B",
+       true},
+      {"\xB1"
+       "A",
+       "\xB1"
+       "a",
+       true},                         // half-width katakana is a single byte
+      {"\x81 A", "\x81 a", true},     // a lead byte before a blank stands alone
+      {"C:\\\x83", "C:\\\x83", true}, // lone lead byte at the end
+      {"abc", "ab", false},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(TextEqualsNoCase(const_cast<char *>(c.text), 0, const_cast<char *>(c.user)), c.equal)
+        << c.text << " / " << c.user;
+  }
+}
+
 bool AcceptAll(char *, int32_t, void *) {
   return true;
 }
