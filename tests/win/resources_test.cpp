@@ -1,0 +1,312 @@
+// The compiled resources of linkto.exe, read from the program loaded as a data
+// file: dialog 127 field by field against its table, and the program icon
+// against res/linkto.ico.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "testbed.h"
+
+namespace {
+
+const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT); // 1041
+
+struct ModuleGuard {
+  HMODULE module;
+  ~ModuleGuard() {
+    if (module != nullptr) {
+      FreeLibrary(module);
+    }
+  }
+};
+
+HMODULE LoadProgramAsData() {
+  return LoadLibraryExA(LinktoExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+}
+
+// The bytes of one resource, empty when it is missing.
+std::vector<unsigned char> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
+  HRSRC found = FindResourceExA(module, type, name, language);
+  if (found == nullptr) {
+    return {};
+  }
+  const DWORD size = SizeofResource(module, found);
+  const unsigned char *data =
+      static_cast<const unsigned char *>(LockResource(LoadResource(module, found)));
+  if (data == nullptr) {
+    return {};
+  }
+  return std::vector<unsigned char>(data, data + size);
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR out) {
+  reinterpret_cast<std::vector<WORD> *>(out)->push_back(language);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR out) {
+  reinterpret_cast<std::vector<std::string> *>(out)->push_back(
+      IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : name);
+  return TRUE;
+}
+
+// Reads the fields of an extended dialog template in order; any read past the
+// end marks the reader as failed and gives zeros.
+class TemplateReader {
+public:
+  explicit TemplateReader(const std::vector<unsigned char> &bytes) : bytes_(bytes) {}
+  bool failed() const { return failed_; }
+  WORD Word() {
+    if (at_ + 2 > bytes_.size()) {
+      failed_ = true;
+      return 0;
+    }
+    const WORD value = static_cast<WORD>(bytes_[at_] | bytes_[at_ + 1] << 8);
+    at_ += 2;
+    return value;
+  }
+  DWORD Dword() {
+    const DWORD low = Word();
+    return low | static_cast<DWORD>(Word()) << 16;
+  }
+  short Short() { return static_cast<short>(Word()); }
+  BYTE Byte() {
+    if (at_ + 1 > bytes_.size()) {
+      failed_ = true;
+      return 0;
+    }
+    return bytes_[at_++];
+  }
+  std::wstring String() {
+    std::wstring text;
+    for (WORD c = Word(); c != 0 && !failed_; c = Word()) {
+      text += static_cast<wchar_t>(c);
+    }
+    return text;
+  }
+  // A name or an ordinal (0xFFFF followed by the number): "#n" for ordinals.
+  std::wstring NameOrOrdinal() {
+    const size_t start = at_;
+    if (Word() == 0xFFFF) {
+      return L"#" + std::to_wstring(Word());
+    }
+    at_ = start;
+    return String();
+  }
+  void AlignDword() { at_ = (at_ + 3) & ~static_cast<size_t>(3); }
+  void Skip(size_t count) { at_ += count; }
+  size_t remaining() const { return at_ <= bytes_.size() ? bytes_.size() - at_ : 0; }
+
+private:
+  const std::vector<unsigned char> &bytes_;
+  size_t at_ = 0;
+  bool failed_ = false;
+};
+
+struct Control {
+  DWORD id;
+  const wchar_t *windowClass; // "#128" = Button, "#130" = Static
+  DWORD style;
+  short x, y, cx, cy;
+  const wchar_t *text;
+};
+
+const DWORD kChild = WS_CHILD | WS_VISIBLE;
+const Control kDestinationControls[] = {
+    {1030, L"#128", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 14, 36, 56, 10, L"[送る] へ登録"},
+    {1031, L"#128", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 14, 50, 84, 10,
+     L"[スタートアップ] へ登録"},
+    {1032, L"#128", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 14, 64, 90, 10,
+     L"[スタートメニュー] へ登録"},
+    {1033, L"#128", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 14, 78, 78, 10,
+     L"[デスクトップ] へ登録"},
+    {1034, L"#128", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 14, 92, 78, 10,
+     L"[クイック起動] へ登録"},
+    {1062, L"#130", kChild | WS_GROUP | SS_LEFT, 7, 7, 79, 8, L"登録先を指定してください。"},
+    {0xFFFFFFFF, L"#128", kChild | BS_GROUPBOX, 7, 23, 129, 88, L"機能"},
+    {IDOK, L"#128", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 36, 119, 50, 14, L"OK"},
+    {IDCANCEL, L"#128", kChild | WS_TABSTOP | BS_PUSHBUTTON, 86, 119, 50, 14, L"ｷｬﾝｾﾙ"},
+};
+
+// The bytes of an icon file's images, in directory order, with their sizes.
+struct IconImage {
+  int width, height, colours, bitCount;
+  std::vector<unsigned char> bytes;
+};
+
+std::vector<IconImage> ReadIconFile(const std::string &path) {
+  std::vector<IconImage> images;
+  FILE *file = fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    return images;
+  }
+  std::vector<unsigned char> data;
+  unsigned char chunk[4096];
+  for (size_t got; (got = fread(chunk, 1, sizeof chunk, file)) > 0;) {
+    data.insert(data.end(), chunk, chunk + got);
+  }
+  fclose(file);
+  auto word = [&data](size_t at) { return static_cast<unsigned>(data[at] | data[at + 1] << 8); };
+  auto dword = [&](size_t at) { return word(at) | word(at + 2) << 16; };
+  if (data.size() < 6) {
+    return images;
+  }
+  const unsigned count = word(4);
+  for (unsigned i = 0; i < count && 6 + 16 * (i + 1) <= data.size(); ++i) {
+    const size_t entry = 6 + 16 * i;
+    const size_t size = dword(entry + 8), offset = dword(entry + 12);
+    if (offset + size > data.size()) {
+      break;
+    }
+    IconImage image;
+    image.width = data[entry];
+    image.height = data[entry + 1];
+    image.colours = data[entry + 2];
+    image.bitCount = static_cast<int>(word(entry + 6));
+    image.bytes.assign(data.begin() + static_cast<std::ptrdiff_t>(offset),
+                       data.begin() + static_cast<std::ptrdiff_t>(offset + size));
+    images.push_back(image);
+  }
+  return images;
+}
+
+} // namespace
+
+TEST(Resources, TheOnlyIconGroupIsTheProgramIcon) {
+  const ModuleGuard program{LoadProgramAsData()};
+  ASSERT_NE(program.module, nullptr);
+  std::vector<std::string> groups;
+  EnumResourceNamesA(program.module, RT_GROUP_ICON, CollectName,
+                     reinterpret_cast<LONG_PTR>(&groups));
+  EXPECT_EQ(groups, std::vector<std::string>{"#126"});
+
+  const std::vector<unsigned char> group =
+      ResourceBytes(program.module, RT_GROUP_ICON, MAKEINTRESOURCEA(IDI_PROGRAM), kJapanese);
+  ASSERT_GE(group.size(), 6u);
+  auto word = [&group](size_t at) { return static_cast<unsigned>(group[at] | group[at + 1] << 8); };
+  EXPECT_EQ(word(2), 1u); // icons, not cursors
+  ASSERT_EQ(word(4), 2u);
+  ASSERT_EQ(group.size(), 6u + 2 * 14);
+
+  // Both images are those of res/linkto.ico, byte for byte.
+  const std::vector<IconImage> drawn =
+      ReadIconFile(UnixToWindowsPath(LINKTO_SOURCE_UNIX_DIR) + "\\res\\linkto.ico");
+  ASSERT_EQ(drawn.size(), 2u);
+  const int sizes[] = {32, 16};
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(sizes[i]);
+    const size_t entry = 6 + 14 * static_cast<size_t>(i);
+    EXPECT_EQ(group[entry], sizes[i]);
+    EXPECT_EQ(group[entry + 1], sizes[i]);
+    EXPECT_EQ(group[entry + 2], 16); // colours
+    EXPECT_EQ(word(entry + 4), 1u);  // planes
+    EXPECT_EQ(word(entry + 6), 4u);  // bits a pixel
+    EXPECT_EQ(drawn[i].width, sizes[i]);
+    EXPECT_EQ(drawn[i].height, sizes[i]);
+    EXPECT_EQ(drawn[i].colours, 16);
+    EXPECT_EQ(drawn[i].bitCount, 4);
+    const WORD id = static_cast<WORD>(word(entry + 12));
+    const std::vector<unsigned char> image =
+        ResourceBytes(program.module, RT_ICON, MAKEINTRESOURCEA(id), kJapanese);
+    EXPECT_EQ(image, drawn[i].bytes);
+    ASSERT_GE(image.size(), 40u);
+    BITMAPINFOHEADER header;
+    memcpy(&header, image.data(), sizeof header);
+    EXPECT_EQ(header.biWidth, sizes[i]);
+    EXPECT_EQ(header.biHeight, 2 * sizes[i]); // colour and mask
+    EXPECT_EQ(header.biBitCount, 4);
+  }
+  EXPECT_EQ(ExtractIconExA(LinktoExe().c_str(), -1, nullptr, nullptr, 0), 1u);
+}
+
+TEST(Resources, VersionResourceIsJapanese) {
+  const ModuleGuard program{LoadProgramAsData()};
+  ASSERT_NE(program.module, nullptr);
+  EXPECT_FALSE(
+      ResourceBytes(program.module, RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO), kJapanese)
+          .empty());
+}
+
+// ---- the dialogs, against their tables ----
+namespace {
+
+struct DialogTable {
+  WORD id;
+  DWORD style;
+  short cx, cy;
+  const wchar_t *title;
+  const Control *controls;
+  WORD count;
+};
+
+void ExpectDialogTemplate(const DialogTable &want) {
+  const ModuleGuard program{LoadProgramAsData()};
+  ASSERT_NE(program.module, nullptr);
+  std::vector<WORD> languages;
+  EnumResourceLanguagesA(program.module, RT_DIALOG, MAKEINTRESOURCEA(want.id), CollectLanguage,
+                         reinterpret_cast<LONG_PTR>(&languages));
+  EXPECT_EQ(languages, std::vector<WORD>{kJapanese});
+  const std::vector<unsigned char> bytes =
+      ResourceBytes(program.module, RT_DIALOG, MAKEINTRESOURCEA(want.id), kJapanese);
+  ASSERT_FALSE(bytes.empty());
+  TemplateReader t(bytes);
+  EXPECT_EQ(t.Word(), 1u);      // dlgVer
+  EXPECT_EQ(t.Word(), 0xFFFFu); // signature: extended template
+  EXPECT_EQ(t.Dword(), 0u);     // help id
+  EXPECT_EQ(t.Dword(), 0u);     // extended style
+  EXPECT_EQ(t.Dword(), want.style);
+  const WORD count = t.Word();
+  EXPECT_EQ(t.Short(), 0);
+  EXPECT_EQ(t.Short(), 0);
+  EXPECT_EQ(t.Short(), want.cx);
+  EXPECT_EQ(t.Short(), want.cy);
+  EXPECT_EQ(t.NameOrOrdinal(), L""); // no menu
+  EXPECT_EQ(t.NameOrOrdinal(), L""); // the dialog class
+  EXPECT_EQ(t.String(), want.title);
+  EXPECT_EQ(t.Word(), 9u);   // points
+  EXPECT_EQ(t.Word(), 400u); // weight
+  EXPECT_EQ(t.Byte(), 0u);   // italic
+  EXPECT_EQ(t.Byte(), SHIFTJIS_CHARSET);
+  EXPECT_EQ(t.String(), L"ＭＳ Ｐゴシック");
+  ASSERT_FALSE(t.failed());
+  ASSERT_EQ(count, want.count);
+  for (WORD i = 0; i < count; ++i) {
+    const Control &c = want.controls[i];
+    SCOPED_TRACE(testing::Message() << "control " << i << " id " << static_cast<int>(c.id));
+    t.AlignDword();
+    EXPECT_EQ(t.Dword(), 0u); // help id
+    EXPECT_EQ(t.Dword(), 0u); // extended style
+    EXPECT_EQ(t.Dword(), c.style);
+    EXPECT_EQ(t.Short(), c.x);
+    EXPECT_EQ(t.Short(), c.y);
+    EXPECT_EQ(t.Short(), c.cx);
+    EXPECT_EQ(t.Short(), c.cy);
+    EXPECT_EQ(t.Dword(), c.id);
+    EXPECT_EQ(t.NameOrOrdinal(), c.windowClass);
+    EXPECT_EQ(t.NameOrOrdinal(), c.text);
+    const WORD extra = t.Word();
+    EXPECT_EQ(extra, 0u);
+    t.Skip(extra);
+    ASSERT_FALSE(t.failed());
+  }
+  EXPECT_LT(t.remaining(), 4u);
+}
+
+template <size_t N> WORD CountOf(const Control (&)[N]) {
+  return static_cast<WORD>(N);
+}
+
+} // namespace
+
+TEST(Resources, DestinationDialogMatchesItsTable) {
+  // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+  ExpectDialogTemplate({IDD_DESTINATION, 0x80C800C0, 143, 140, L"登録先の選択",
+                        kDestinationControls, CountOf(kDestinationControls)});
+}

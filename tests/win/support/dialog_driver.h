@@ -1,0 +1,44 @@
+// Driving a dialog of another process as a user would: its title and boxes,
+// clicks and keys, real mouse drags, and a picture of it saved as PNG.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The window's title as UTF-16.
+std::wstring WindowTitleW(HWND window);
+
+// BM_GETCHECK of the control, or -1 when the control does not answer.
+int ButtonState(HWND dialog, int id);
+// BM_CLICK on the control; false when it does not answer within a second.
+bool ClickButton(HWND dialog, int id);
+// Makes window the foreground window and types one key (down and up) through
+// the system's input queue. False when window did not become foreground.
+bool PressKey(HWND window, WORD virtualKey);
+// Presses the left mouse button at from (screen coordinates), moves by (dx,
+// dy) in steps and releases it.
+void DragWithMouse(POINT from, int dx, int dy);
+
+// Polls condition every 20 ms until it holds or timeoutMs have passed.
+template <typename Condition> bool WaitFor(Condition condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) {
+      return true;
+    }
+    if (GetTickCount() - start >= timeoutMs) {
+      return false;
+    }
+    Sleep(20);
+  }
+}
+
+// Writes an 8-bit RGB image (rows top to bottom, 3 bytes a pixel) as a PNG.
+bool WritePng(const std::string &path, int width, int height,
+              const std::vector<unsigned char> &rgb);
+// The screen pixels of the window's rectangle, RGB, rows top to bottom.
+bool CaptureWindow(HWND window, int *width, int *height, std::vector<unsigned char> *rgb);
+// The build folder's screenshots\<name>, with the folder made if needed.
+std::string ScreenshotPath(const char *name);
