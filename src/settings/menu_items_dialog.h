@@ -3,5 +3,14 @@
 
 #include <windows.h>
 
+#include "settings/verb_state.h"
+
 // Runs dialog 125 modally. True only when it ended with OK.
 bool ShowMenuItemsDialog(HWND owner);
+
+// Fills the records of the six verbs (states holds kVerbStateCount records)
+// from the registry, with the defaults for verbs that are not registered.
+void LoadVerbStates(VerbState *states);
+
+// The dialog procedure; it ignores the lParam of WM_INITDIALOG.
+INT_PTR CALLBACK MenuItemsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,7 +1,190 @@
 #include "settings/menu_items_dialog.h"
 
-// Stand-in until the dialog exists: behaves as a cancelled dialog.
-bool ShowMenuItemsDialog(HWND owner) {
-  (void)owner;
+#include <cstdlib>
+
+#include "core/text.h"
+#include "resource.h"
+#include "settings/command_line_dialog.h"
+#include "settings/verb_store.h"
+#include "ui/window.h"
+
+namespace {
+
+// One row of the dialog: a verb with its check box, caption edit and details
+// button. Processed in this order, which is not the order on screen.
+struct DialogRow {
+  int verbIndex;
+  int checkId;
+  int editId;
+  int detailsId;
+};
+
+const DialogRow kDialogRows[] = {
+    {1, IDC_STARTMENU_CHECK, IDC_STARTMENU_CAPTION, IDC_STARTMENU_DETAILS},
+    {3, IDC_STARTUP_CHECK, IDC_STARTUP_CAPTION, IDC_STARTUP_DETAILS},
+    {5, IDC_SENDTO_CHECK, IDC_SENDTO_CAPTION, IDC_SENDTO_DETAILS},
+    {11, IDC_DESKTOP_CHECK, IDC_DESKTOP_CAPTION, IDC_DESKTOP_DETAILS},
+    {24, IDC_QLAUNCH_CHECK, IDC_QLAUNCH_CAPTION, IDC_QLAUNCH_DETAILS},
+};
+
+VerbState *DialogStates(HWND dialog) {
+  return static_cast<VerbState *>(GetPropA(dialog, PROP_DIALOGPARAM));
+}
+
+void ReleaseVerbStates(VerbState *states) {
+  if (states == nullptr) {
+    return;
+  }
+  for (const VerbEntry &entry : kVerbTable) {
+    ReleaseVerbState(&states[entry.index]);
+  }
+  free(states);
+}
+
+// The program's own path; empty when it cannot be read.
+void ReadModulePath(char *path) {
+  const DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), path, kPathBufferSize);
+  if (length == 0) {
+    path[0] = '\0';
+  }
+  path[kPathBufferSize - 1] = '\0';
+}
+
+bool RowChecked(HWND dialog, const DialogRow &row) {
+  return IsDlgButtonChecked(dialog, row.checkId) == BST_CHECKED;
+}
+
+// A checked row's caption can be edited and its command line opened; an
+// unchecked row still shows its caption, read-only.
+void UpdateRowControls(HWND dialog) {
+  for (const DialogRow &row : kDialogRows) {
+    const bool checked = RowChecked(dialog, row);
+    SendDlgItemMessageA(dialog, row.editId, EM_SETREADONLY, checked ? FALSE : TRUE, 0);
+    EnableDlgItem(dialog, row.detailsId, checked);
+  }
+}
+
+void InitMenuItemsDialog(HWND dialog) {
+  VerbState *states = static_cast<VerbState *>(calloc(kVerbStateCount, sizeof(VerbState)));
+  if (states == nullptr) {
+    EndDialog(dialog, IDCANCEL); // nothing to edit, nothing will be written
+    return;
+  }
+  LoadVerbStates(states);
+  if (!SetPropA(dialog, PROP_DIALOGPARAM, states)) {
+    ReleaseVerbStates(states);
+    EndDialog(dialog, IDCANCEL);
+    return;
+  }
+  InitSharedDialog(dialog);
+  for (const DialogRow &row : kDialogRows) {
+    const VerbState &state = states[row.verbIndex];
+    CheckDlgButton(dialog, row.checkId, state.enabled ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextA(dialog, row.editId, state.caption);
+  }
+  UpdateRowControls(dialog);
+}
+
+// OK: checked rows take their caption from the edit; then every verb is
+// written or deleted. A checked row whose caption cannot be read keeps the
+// caption it had; a verb that lacks a string is left as the registry holds it.
+void ConfirmMenuItems(HWND dialog) {
+  VerbState *states = DialogStates(dialog);
+  if (states == nullptr) {
+    EndDialog(dialog, IDCANCEL);
+    return;
+  }
+  for (const DialogRow &row : kDialogRows) {
+    VerbState &state = states[row.verbIndex];
+    if (RowChecked(dialog, row)) {
+      state.enabled = true;
+      ReplaceOwnedText(&state.caption, DupDlgItemText(dialog, row.editId));
+    } else {
+      state.enabled = false;
+    }
+  }
+  for (const VerbEntry &entry : kVerbTable) {
+    const VerbState &state = states[entry.index];
+    switch (DecideVerbWrite(state)) {
+    case kVerbRegister:
+      RegisterVerb(kExecutableExtension, entry.verbKey, state.caption, state.command);
+      break;
+    case kVerbUnregister:
+      UnregisterVerb(kExecutableExtension, entry.verbKey);
+      break;
+    case kVerbKeep:
+      break;
+    }
+  }
+  EndDialog(dialog, IDOK);
+}
+
+// True when id is a row's details button or check box, which it handles.
+bool HandleRowCommand(HWND dialog, int id) {
+  for (const DialogRow &row : kDialogRows) {
+    if (id == row.detailsId) {
+      VerbState *states = DialogStates(dialog);
+      if (states != nullptr) {
+        ShowCommandLineDialog(dialog, &states[row.verbIndex]);
+      }
+      return true;
+    }
+    if (id == row.checkId) {
+      UpdateRowControls(dialog);
+      return true;
+    }
+  }
   return false;
+}
+
+INT_PTR HandleCommand(HWND dialog, WPARAM wParam) {
+  const int id = LOWORD(wParam);
+  switch (id) {
+  case IDOK:
+    ConfirmMenuItems(dialog);
+    return TRUE;
+  case IDCANCEL:
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  default:
+    return HandleRowCommand(dialog, id) ? TRUE : FALSE;
+  }
+}
+
+} // namespace
+
+void LoadVerbStates(VerbState *states) {
+  char modulePath[kPathBufferSize];
+  ReadModulePath(modulePath);
+  for (const VerbEntry &entry : kVerbTable) {
+    char *caption = ReadVerbCaption(kExecutableExtension, entry.verbKey);
+    char *command = ReadVerbCommand(kExecutableExtension, entry.verbKey);
+    FillVerbState(&states[entry.index], entry, caption, command, modulePath);
+  }
+}
+
+INT_PTR CALLBACK MenuItemsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_INITDIALOG:
+    InitMenuItemsDialog(dialog);
+    return TRUE;
+  case WM_COMMAND:
+    return HandleCommand(dialog, wParam);
+  case WM_DESTROY: {
+    VerbState *states = DialogStates(dialog);
+    RemovePropA(dialog, PROP_DIALOGPARAM);
+    ReleaseVerbStates(states);
+    return TRUE;
+  }
+  default: {
+    INT_PTR result = FALSE;
+    SharedDialogMessage(dialog, message, wParam, lParam, &result);
+    return result;
+  }
+  }
+}
+
+bool ShowMenuItemsDialog(HWND owner) {
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MENU_ITEMS), owner,
+                         MenuItemsDialogProc, 0) == IDOK;
 }

@@ -299,6 +299,48 @@ void ExpectDialogTemplate(const DialogTable &want) {
   EXPECT_LT(t.remaining(), 4u);
 }
 
+const DWORD kRowBox = kChild | WS_TABSTOP | BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT;
+const DWORD kCaptionEdit = kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
+const DWORD kDetails = kChild | WS_TABSTOP | BS_PUSHBUTTON;
+const Control kMenuItemsControls[] = {
+    {1062, L"#130", kChild | WS_GROUP | SS_LEFT, 7, 7, 114, 8,
+     L"メニューに登録する項目を指定します。"},
+    {1030, L"#128", kRowBox, 9, 38, 50, 10, L"送る"},
+    {1040, L"#129", kCaptionEdit, 63, 36, 90, 14, L""},
+    {1050, L"#128", kDetails, 157, 36, 22, 14, L"詳細..."},
+    {1031, L"#128", kRowBox, 9, 56, 50, 10, L"ｽﾀｰﾄ ｱｯﾌﾟ"},
+    {1041, L"#129", kCaptionEdit, 63, 54, 90, 14, L""},
+    {1051, L"#128", kDetails, 157, 54, 22, 14, L"詳細..."},
+    {1032, L"#128", kRowBox, 9, 74, 50, 10, L"ｽﾀｰﾄ ﾒﾆｭｰ"},
+    {1042, L"#129", kCaptionEdit, 63, 72, 90, 14, L""},
+    {1052, L"#128", kDetails, 157, 72, 22, 14, L"詳細..."},
+    {1033, L"#128", kRowBox, 9, 92, 50, 10, L"ﾃﾞｽｸﾄｯﾌﾟ"},
+    {1043, L"#129", kCaptionEdit, 63, 90, 90, 14, L""},
+    {1053, L"#128", kDetails, 157, 90, 22, 14, L"詳細..."},
+    {1034, L"#128", kRowBox, 9, 110, 50, 10, L"ｸｲｯｸ 起動"},
+    {1044, L"#129", kCaptionEdit, 63, 108, 90, 14, L""},
+    {1054, L"#128", kDetails, 157, 108, 22, 14, L"詳細..."},
+    {0xFFFFFFFF, L"#128", kChild | BS_GROUPBOX, 7, 23, 181, 108, L"機能"},
+    {IDOK, L"#128", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 88, 138, 50, 14, L"OK"},
+    {IDCANCEL, L"#128", kChild | WS_TABSTOP | BS_PUSHBUTTON, 138, 138, 50, 14, L"ｷｬﾝｾﾙ"},
+};
+
+const DWORD kOptionBox = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
+const Control kCommandLineControls[] = {
+    {0xFFFFFFFF, L"#130", kChild | WS_GROUP | SS_RIGHT, 7, 10, 30, 8, L"ﾚｼﾞｽﾄﾘ"},
+    {1063, L"#129", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 40, 7, 239, 14, L""},
+    {0xFFFFFFFF, L"#130", kChild | WS_GROUP | SS_RIGHT, 7, 28, 30, 8, L"ｺﾏﾝﾄﾞﾗｲﾝ"},
+    {1064, L"#129", kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 40, 25, 239, 14, L""},
+    {1067, L"#128", kOptionBox, 40, 45, 189, 10,
+     L"/path - 登録先を [フォルダの参照] ダイアログで指定します"},
+    {1065, L"#128", kOptionBox, 40, 59, 213, 10,
+     L"/ext:0 - name.ext から name.ext.lnk ではなく name.lnk を作成します"},
+    {1066, L"#128", kOptionBox, 40, 73, 180, 10,
+     L"/open:0 - ショートカットの作成後にフォルダを開きません"},
+    {IDOK, L"#128", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 176, 91, 50, 14, L"OK"},
+    {IDCANCEL, L"#128", kChild | WS_TABSTOP | BS_PUSHBUTTON, 229, 91, 50, 14, L"ｷｬﾝｾﾙ"},
+};
+
 template <size_t N> WORD CountOf(const Control (&)[N]) {
   return static_cast<WORD>(N);
 }
@@ -309,4 +351,17 @@ TEST(Resources, DestinationDialogMatchesItsTable) {
   // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
   ExpectDialogTemplate({IDD_DESTINATION, 0x80C800C0, 143, 140, L"登録先の選択",
                         kDestinationControls, CountOf(kDestinationControls)});
+}
+
+TEST(Resources, MenuItemsDialogMatchesItsTable) {
+  // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+  ExpectDialogTemplate({IDD_MENU_ITEMS, 0x80C800C0, 195, 159, L"メニュー項目の編集",
+                        kMenuItemsControls, CountOf(kMenuItemsControls)});
+}
+
+TEST(Resources, CommandLineDialogMatchesItsTable) {
+  // WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_THICKFRAME | DS_SETFONT: a
+  // sizing border, no system menu, no modal frame.
+  ExpectDialogTemplate({IDD_COMMAND_LINE, 0x82C40040, 286, 113, L"コマンドライン引数の編集",
+                        kCommandLineControls, CountOf(kCommandLineControls)});
 }

@@ -1,0 +1,43 @@
+// The state of the context-menu verbs while the menu-items dialog is open:
+// one record per verb, indexed by the verb's destination bit number.
+#pragma once
+
+#include "settings/verbs.h"
+
+struct VerbState {
+  bool enabled;  // the verb is (to be) registered
+  char *caption; // menu text, code page 932; heap, owned
+  char *command; // command line; heap, owned
+  char *keyPath; // the display key path of the verb table; heap, owned
+};
+
+// Records for the bit numbers 0 to 24; only the verbs' indexes are used.
+constexpr int kVerbStateCount = 25;
+
+// Fills state from what the registry gave for entry (ownership of caption
+// and command passes to the record; either may be null). A verb with a
+// caption is registered: it keeps its caption, and its command line, or the
+// default command line when none could be read. A verb without a caption is
+// offered unregistered with the default caption and the default command line
+// for modulePath. keyPath is a copy of the display key path. A string that
+// cannot be copied (out of memory) stays null.
+void FillVerbState(VerbState *state, const VerbEntry &entry, char *caption, char *command,
+                   const char *modulePath);
+
+// Releases the three strings of state and sets them to null.
+void ReleaseVerbState(VerbState *state);
+
+// Puts text in place of *slot, releasing the old string; a null text (it
+// could not be read) leaves *slot as it was.
+void ReplaceOwnedText(char **slot, char *text);
+
+// What OK does with one verb.
+enum VerbWrite {
+  kVerbRegister,   // write caption and command line
+  kVerbUnregister, // delete the verb
+  kVerbKeep,       // leave the registry as it is: a string is missing
+};
+VerbWrite DecideVerbWrite(const VerbState &state);
+
+// A heap copy of text, or null (null text, or no memory).
+char *DupText(const char *text);
