@@ -156,21 +156,6 @@ TEST(DestinationDialogProc, ShowReturnsFalseWhenTheDialogCannotBeMade) {
 
 // ---- the real program ----
 
-FolderOpenLog *openLog = nullptr;
-
-// For every run of this program the shell's "open" verb for folders runs a
-// logger instead of a folder window.
-class OpenLogEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    openLog = new FolderOpenLog;
-    ASSERT_TRUE(openLog->installed());
-  }
-  void TearDown() override {
-    delete openLog;
-    openLog = nullptr;
-  }
-};
 ::testing::Environment *const environment =
     ::testing::AddGlobalTestEnvironment(new OpenLogEnvironment);
 

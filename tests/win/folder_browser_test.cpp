@@ -14,19 +14,6 @@
 
 namespace {
 
-FolderOpenLog *openLog = nullptr;
-
-class OpenLogEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    openLog = new FolderOpenLog;
-    ASSERT_TRUE(openLog->installed());
-  }
-  void TearDown() override {
-    delete openLog;
-    openLog = nullptr;
-  }
-};
 ::testing::Environment *const environment =
     ::testing::AddGlobalTestEnvironment(new OpenLogEnvironment);
 

@@ -19,21 +19,6 @@ const std::string kHyo = "\x95\x5C", kYo = "\x97\x5C", kSo = "\x83\x5C";
 const std::string kYotei = kYo + "\x92\xE8";          // 予定
 const std::string kSofuto = kSo + "\x83\x74\x83\x67"; // ソフト
 
-FolderOpenLog *openLog = nullptr;
-
-// The stand-in for the folder window is in place for every run of this
-// program, so no run opens a real one.
-class OpenLogEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    openLog = new FolderOpenLog;
-    ASSERT_TRUE(openLog->installed());
-  }
-  void TearDown() override {
-    delete openLog;
-    openLog = nullptr;
-  }
-};
 ::testing::Environment *const environment =
     ::testing::AddGlobalTestEnvironment(new OpenLogEnvironment);
 

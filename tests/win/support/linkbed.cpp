@@ -442,3 +442,15 @@ std::vector<OpenRecord> FolderOpenLog::Wait(size_t count, DWORD timeoutMs, DWORD
                    [](const OpenRecord &a, const OpenRecord &b) { return a.created < b.created; });
   return records;
 }
+
+FolderOpenLog *openLog = nullptr;
+
+void OpenLogEnvironment::SetUp() {
+  openLog = new FolderOpenLog;
+  ASSERT_TRUE(openLog->installed());
+}
+
+void OpenLogEnvironment::TearDown() {
+  delete openLog;
+  openLog = nullptr;
+}

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "testbed.h"
 
 // The file-system path of a special folder as SHGetFolderPathA gives it
@@ -130,4 +132,15 @@ private:
   bool hadCommand_ = false;
   std::string oldCommand_;
   std::string log_;
+};
+
+// Keeps one FolderOpenLog installed for a whole test program, so that no run
+// opens a real folder window. A test program registers it once:
+//   ::testing::AddGlobalTestEnvironment(new OpenLogEnvironment)
+// and reaches the log through openLog while tests run.
+extern FolderOpenLog *openLog;
+class OpenLogEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override;
+  void TearDown() override;
 };
