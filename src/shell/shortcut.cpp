@@ -13,8 +13,10 @@ bool BuildLinkPath(char *link, const char *folder, const char *target, bool drop
   link[0] = 0;
   const char *name = FindFileName(target);
   // "." and ".." would put the link beside or above the folder, under the
-  // folder's own name: never write there.
-  if (StrEqual(name, ".") || StrEqual(name, "..")) {
+  // folder's own name; a colon (C:x.txt, a drive-relative target) or a slash
+  // would make the name a data stream or a path into another folder: never
+  // write there. Neither byte is ever the second byte of a character.
+  if (StrEqual(name, ".") || StrEqual(name, "..") || strpbrk(name, ":/") != nullptr) {
     return false;
   }
   const size_t folderLength = strlen(folder);

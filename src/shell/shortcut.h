@@ -13,8 +13,9 @@ constexpr int kLinkPathBufferSize = kPathBufferSize + 4;
 // last component, without that component's extension when dropExtension is
 // set, followed by ".lnk". link holds kLinkPathBufferSize bytes. Returns
 // false, leaving link empty, when the link would not lie directly inside
-// folder under the target's own name: the name is "." or "..", the join had
-// to cut the name, or the whole link path is longer than 260 bytes.
+// folder under the target's own name: the name is "." or "..", holds a colon
+// or a slash, the join had to cut the name, or the whole link path is longer
+// than 260 bytes.
 bool BuildLinkPath(char *link, const char *folder, const char *target, bool dropExtension);
 
 // The working directory of a link to target: the target cut to 260 bytes,
@@ -25,7 +26,8 @@ void BuildWorkingDirectory(char *dir, const char *target);
 // Writes the link to target (exactly as given) into folder, with the
 // target's folder as working directory and the normal show command. True
 // when the link file was saved. An existing file of the same name is
-// replaced.
+// replaced. A target of 260 bytes or more, which the link object cannot
+// hold, gets no link.
 bool WriteShortcut(const char *target, const char *folder, bool dropExtension);
 
 // Creates the shell's link object, sets target, working directory and show

@@ -10,6 +10,12 @@
 #include "shell/com_guard.h"
 
 bool WriteShortcut(const char *target, const char *folder, bool dropExtension) {
+  // The link object holds a target of at most MAX_PATH - 1 characters. Given
+  // a longer one it still reports success and saves some other, broken
+  // target, so such a link is not written at all.
+  if (strlen(target) >= static_cast<size_t>(kPathBufferSize - 1)) {
+    return false;
+  }
   char link[kLinkPathBufferSize];
   if (!BuildLinkPath(link, folder, target, dropExtension)) {
     return false;

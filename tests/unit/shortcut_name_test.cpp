@@ -83,6 +83,11 @@ TEST(BuildLinkPath, RefusesLinksOutsideTheFolderOrUnderACutName) {
       {"C:\\SendTo", "C:\\Tools\\..", false, false},
       {"C:\\SendTo", ".", false, false},
       {"C:\\SendTo", "..", true, false},
+      // A colon or a slash would name a data stream or another folder.
+      {"C:\\SendTo", "C:", false, false},
+      {"C:\\SendTo", "C:app.exe", false, false},
+      {"C:\\SendTo", "C:\\x\\app.exe:stream", false, false},
+      {"C:\\SendTo", "C:\\x\\sub/app.exe", true, false},
       // The whole link path, ".lnk" included, holds at most 260 bytes.
       {FolderOfLength(260 - 4 - 6), "C:\\t\\" + name, false, true},  // 260
       {FolderOfLength(260 - 4 - 5), "C:\\t\\" + name, false, false}, // 261

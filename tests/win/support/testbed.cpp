@@ -43,8 +43,16 @@ std::string UnixToWindowsPath(const char *unixPath) {
   return path;
 }
 
+namespace {
+std::string programUnderTest;
+} // namespace
+
 std::string LinktoExe() {
-  return UnixToWindowsPath(LINKTO_EXE_UNIX_PATH);
+  return programUnderTest.empty() ? UnixToWindowsPath(LINKTO_EXE_UNIX_PATH) : programUnderTest;
+}
+
+void SetProgramUnderTest(const std::string &windowsPath) {
+  programUnderTest = windowsPath;
 }
 
 std::string TestProgram(const char *name) {

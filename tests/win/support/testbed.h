@@ -11,6 +11,9 @@
 std::string UnixToWindowsPath(const char *unixPath);
 // The program under test, build/win64/linkto.exe, as a Windows path.
 std::string LinktoExe();
+// Makes LinktoExe() name another build of the program (a Windows path) for
+// the rest of the test program; an empty path names linkto.exe again.
+void SetProgramUnderTest(const std::string &windowsPath);
 // A helper program of tests/win/programs, by name without ".exe".
 std::string TestProgram(const char *name);
 // A text in double quotes.
