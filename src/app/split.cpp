@@ -6,13 +6,14 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/text.h"
 
 namespace {
 
-const char kQuote = '"';
-const char kBackslash = '\\';
+constexpr char kQuote = '"';
+constexpr char kBackslash = '\\';
 
 // One pass over a text. While measuring, slots and area are null and nothing
 // is written; while filling, they address the block, and nothing is written
@@ -54,14 +55,61 @@ void CopyByte(SplitScan *s) {
   s->in++;
 }
 
-// Copies one character: a lead byte together with the byte after it. A lead
-// byte directly before the terminator is copied alone; the terminator stays
-// where it is.
-void CopyChar(SplitScan *s) {
-  bool lead = IsLeadByteValue(static_cast<unsigned char>(*s->in));
-  CopyByte(s);
-  if (lead && *s->in != '\0')
-    CopyByte(s);
+// What the scanner needs to know of a byte, one table for all 256 values.
+enum : unsigned char {
+  kByteStop = 1,  // the end, a backslash or a quote: ends every ordinary run
+  kByteBlank = 2, // blank or tab: ends an ordinary run outside a quoted run
+  kByteLead = 4,  // a lead byte of the code page: takes the byte after it along
+};
+
+struct ByteClasses {
+  unsigned char of[256];
+};
+
+// Built at compile time, so the table needs no guarded initialisation (and
+// no lock from the runtime) when the splitter first runs.
+constexpr ByteClasses MakeByteClasses() {
+  ByteClasses classes = {};
+  for (int b = 0; b < 256; b++) {
+    unsigned char k = 0;
+    if (b == 0 || b == kBackslash || b == kQuote)
+      k |= kByteStop;
+    if (b == ' ' || b == '\t')
+      k |= kByteBlank;
+    // Lead bytes of code page 932, as IsLeadByteValue tells them.
+    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
+      k |= kByteLead;
+    classes.of[b] = k;
+  }
+  return classes;
+}
+
+constexpr ByteClasses kByteClasses = MakeByteClasses();
+
+// Copies a run of ordinary characters, at least one: everything up to the
+// next backslash, quote or end, or, outside a quoted run, the next blank or
+// tab. A lead byte takes the byte after it along, so a trail byte is never
+// taken for a backslash or a quote; a lead byte directly before the
+// terminator is copied alone. One append for the run, where copying
+// character by character would give the same bytes.
+void CopyOrdinaryRun(SplitScan *s, bool quoted) {
+  const unsigned char stop = quoted ? kByteStop : kByteStop | kByteBlank;
+  const char *from = s->in;
+  const char *p = from;
+  unsigned char k = kByteClasses.of[static_cast<unsigned char>(*p)];
+  do {
+    p++;
+    if ((k & kByteLead) != 0 && *p != '\0')
+      p++;
+    k = kByteClasses.of[static_cast<unsigned char>(*p)];
+  } while ((k & stop) == 0);
+  const size_t length = static_cast<size_t>(p - from);
+  if (s->area != nullptr && s->bytes < s->areaLimit) {
+    const size_t room = s->areaLimit - s->bytes;
+    memcpy(s->area + s->bytes, from, length < room ? length : room);
+  }
+  s->bytes += length;
+  s->in = p;
 }
 
 // A delimiting quote: dropped when unquoting, kept when verbatim.
@@ -114,12 +162,16 @@ void ReadLaterToken(SplitScan *s) {
     AppendBackslashes(s, n);
     if (*s->in == '\0' || (!quoted && IsBlank(*s->in)))
       break;
-    CopyChar(s);
+    CopyOrdinaryRun(s, quoted);
   }
   Append(s, '\0');
 }
 
-void ScanText(SplitScan *s) {
+void ScanText(SplitScan *scan) {
+  // The scan runs on a local copy: stores into the text area then cannot
+  // alias the read position and the counts, which stay in registers.
+  SplitScan local = *scan;
+  SplitScan *s = &local;
   ReadFirstToken(s);
   for (;;) {
     while (IsBlank(*s->in))
@@ -128,6 +180,7 @@ void ScanText(SplitScan *s) {
       break;
     ReadLaterToken(s);
   }
+  *scan = local;
 }
 
 SplitScan StartScan(const char *text, bool unquote) {
