@@ -1,0 +1,60 @@
+# The release package, dist/linkto-<version>.zip (tools/release makes it):
+#
+#   linkto-<version>/x86/linkto.exe     the i686 program (release32 build)
+#   linkto-<version>/x64/linkto.exe     the x86_64 program (release64 build)
+#   linkto-<version>/README-ja.md       user guide, Japanese (docs/user-guide.ja.md)
+#   linkto-<version>/README-en.md       user guide, English (docs/user-guide.en.md)
+#   linkto-<version>/LICENSE
+#   linkto-<version>/docs/*.png         the screenshots the guides show
+#
+# Every Windows build installs its linkto.exe under x86/ or x64/. The build
+# that packs is the one given LINKTO_PACKAGE_TREES, the other builds whose
+# install rules the package takes in; it installs the documents as well and
+# sets up CPack (ZIP).
+
+set(LINKTO_PACKAGE_TREES "" CACHE STRING
+    "Other build trees packed along with this one by cpack (tools/release sets it)")
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  install(TARGETS linkto RUNTIME DESTINATION x86)
+else()
+  install(TARGETS linkto RUNTIME DESTINATION x64)
+endif()
+
+if(LINKTO_PACKAGE_TREES)
+  # The guides as Windows users open them: CRLF line ends, a UTF-8 byte order
+  # mark (older Notepad takes a file without one for code page 932), and the
+  # screenshots addressed from the top of the package, under docs/.
+  set(staging ${CMAKE_BINARY_DIR}/package-files)
+  string(ASCII 239 187 191 bom)
+  foreach(pair "docs/user-guide.ja.md:README-ja.md" "docs/user-guide.en.md:README-en.md"
+               "LICENSE:LICENSE")
+    string(REPLACE ":" ";" pair "${pair}")
+    list(GET pair 0 source)
+    list(GET pair 1 target)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})
+    file(READ ${CMAKE_SOURCE_DIR}/${source} text)
+    string(REGEX REPLACE "\\]\\(([A-Za-z0-9_-]+\\.png)\\)" "](docs/\\1)" text "${text}")
+    string(REPLACE "\r\n" "\n" text "${text}")
+    string(REPLACE "\n" "\r\n" text "${text}")
+    if(target MATCHES "\\.md$")
+      set(text "${bom}${text}")
+    endif()
+    file(WRITE ${staging}/${target} "${text}")
+    install(FILES ${staging}/${target} DESTINATION .)
+  endforeach()
+  install(FILES docs/destination-dialog.png docs/menu-items-dialog.png
+                docs/command-line-dialog.png DESTINATION docs)
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME linkto)
+  set(CPACK_PACKAGE_VENDOR "the LinkTo developers")
+  set(CPACK_PACKAGE_FILE_NAME linkto-${PROJECT_VERSION})
+  set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(CPACK_INSTALL_CMAKE_PROJECTS "")
+  foreach(tree ${LINKTO_PACKAGE_TREES} ${CMAKE_BINARY_DIR})
+    list(APPEND CPACK_INSTALL_CMAKE_PROJECTS ${tree} ${PROJECT_NAME} ALL /)
+  endforeach()
+  include(CPack)
+endif()

@@ -1,0 +1,327 @@
+#!/usr/bin/env python3
+"""Checks the release package of LinkTo.
+
+    tools/check_package.py [ZIP] [--version X.Y.Z]
+
+ZIP defaults to dist/linkto-<version>.zip, the version to the one in
+CMakeLists.txt. Checked: the package holds exactly the expected files under
+linkto-<version>/; both programs are stripped GUI PE images of the right
+machine type (read here and, where binutils are at hand, by objdump -f),
+import system DLLs only, carry a version resource of the project version and
+the application manifest as resource type 24 id 1 (run as invoker, common
+controls 6, the supported systems, DPI aware); both user guides are UTF-8
+with CRLF line ends, name every switch of the program and HKEY_CLASSES_ROOT,
+and show only screenshots the package holds; the licence is the MIT licence.
+Prints one line per check and exits 1 when any fails.
+"""
+
+import argparse
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ET
+import zipfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "advapi32.dll",
+                "comctl32.dll", "msvcrt.dll"}
+MACHINES = {"x86": (0x014C, 0x10B, "pei-i386"), "x64": (0x8664, 0x20B, "pei-x86-64")}
+SUPPORTED_OS = {
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Vista
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # 7
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # 8
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
+}
+SCREENSHOTS = ["destination-dialog.png", "menu-items-dialog.png", "command-line-dialog.png"]
+RT_VERSION = 16
+RT_MANIFEST = 24
+
+failures = []
+
+
+def check(ok, what):
+    print(("ok    " if ok else "FAIL  ") + what)
+    if not ok:
+        failures.append(what)
+    return ok
+
+
+def project_version():
+    with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as f:
+        m = re.search(r"project\(\s*LinkTo\s+VERSION\s+(\d+\.\d+\.\d+)", f.read())
+    return m.group(1) if m else None
+
+
+def program_switches():
+    """Every switch the program understands: the folder switch table and the rest."""
+    with open(os.path.join(ROOT, "src", "app", "switches.h"), encoding="utf-8") as f:
+        text = f.read()
+    table = text[text.index("kFolderSwitches"):]
+    table = table[:table.index("};")]
+    switches = set(re.findall(r'"(/[a-z:]+)"', table))
+    return switches | {"/qlaunch", "/path", "/path:", "/ext:0", "/open:0"}
+
+
+class PeImage:
+    """The parts of a PE image the checks read. Raises ValueError on a bad image."""
+
+    def __init__(self, data):
+        self.data = data
+        if data[:2] != b"MZ":
+            raise ValueError("no MZ header")
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("no PE signature")
+        (self.machine, sections, _, self.symbol_table, _, optional_size,
+         _) = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        opt = pe + 24
+        self.magic = struct.unpack_from("<H", data, opt)[0]
+        self.subsystem = struct.unpack_from("<H", data, opt + 68)[0]
+        dirs = opt + (96 if self.magic == 0x10B else 112)
+        count = struct.unpack_from("<I", data, dirs - 4)[0]
+        self.directories = [struct.unpack_from("<II", data, dirs + 8 * i) for i in range(count)]
+        self.sections = []
+        table = opt + optional_size
+        for i in range(sections):
+            name, vsize, vaddr, rsize, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
+            self.sections.append((name.rstrip(b"\0").decode("latin-1"), vaddr,
+                                  max(vsize, rsize), raw, rsize))
+
+    def offset(self, rva):
+        for _, vaddr, size, raw, rsize in self.sections:
+            if vaddr <= rva < vaddr + size and rva - vaddr < rsize:
+                return raw + rva - vaddr
+        raise ValueError("address %#x lies in no section" % rva)
+
+    def cstring(self, rva):
+        start = self.offset(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode("latin-1")
+
+    def imports(self):
+        rva, size = self.directories[1]
+        names = []
+        if rva == 0:
+            return names
+        at = self.offset(rva)
+        while True:
+            entry = struct.unpack_from("<IIIII", self.data, at)
+            if entry == (0, 0, 0, 0, 0):
+                return names
+            names.append(self.cstring(entry[3]))
+            at += 20
+
+    def resources(self):
+        """{(type, name, language): bytes}; named entries keep their names."""
+        rva, _ = self.directories[2]
+        found = {}
+        if rva == 0:
+            return found
+        base = self.offset(rva)
+
+        def label(entry_name):
+            if entry_name & 0x80000000:
+                at = base + (entry_name & 0x7FFFFFFF)
+                length = struct.unpack_from("<H", self.data, at)[0]
+                return self.data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
+            return entry_name
+
+        def walk(at, path):
+            named, ids = struct.unpack_from("<HH", self.data, at + 12)
+            for i in range(named + ids):
+                entry_name, target = struct.unpack_from("<II", self.data, at + 16 + 8 * i)
+                key = path + (label(entry_name),)
+                if target & 0x80000000:
+                    walk(base + (target & 0x7FFFFFFF), key)
+                else:
+                    data_rva, size = struct.unpack_from("<II", self.data, base + target)
+                    start = self.offset(data_rva)
+                    found[key] = self.data[start:start + size]
+
+        walk(base, ())
+        return found
+
+
+def version_tree(block, at=0):
+    """One node of a VS_VERSIONINFO block: (key, value bytes, children), length."""
+    length, value_length, value_type = struct.unpack_from("<HHH", block, at)
+    end = block.index(b"\0\0", at + 6)
+    while (end - (at + 6)) % 2:
+        end = block.index(b"\0\0", end + 1)
+    key = block[at + 6:end].decode("utf-16-le")
+    p = (end + 2 + 3) & ~3
+    size = value_length * 2 if value_type == 1 else value_length
+    value = block[p:p + size]
+    p = (p + size + 3) & ~3
+    children = []
+    while p < at + length:
+        child, child_length = version_tree(block, p)
+        children.append(child)
+        p = (p + child_length + 3) & ~3
+    return (key, value, children), length
+
+
+def version_strings(node, found=None):
+    found = {} if found is None else found
+    key, value, children = node
+    if not children and value and key not in ("VS_VERSION_INFO", "Translation"):
+        found[key] = value.decode("utf-16-le").rstrip("\0")
+    for child in children:
+        version_strings(child, found)
+    return found
+
+
+def local(tag):
+    return tag.rsplit("}", 1)[-1]
+
+
+def check_manifest(name, text):
+    try:
+        root = ET.fromstring(text)
+    except ET.ParseError as error:
+        check(False, "%s: manifest is well-formed XML (%s)" % (name, error))
+        return
+    elements = list(root.iter())
+    levels = [e.get("level") for e in elements if local(e.tag) == "requestedExecutionLevel"]
+    check(levels == ["asInvoker"], "%s: manifest runs as invoker (%s)" % (name, levels))
+    controls = [e for e in elements if local(e.tag) == "assemblyIdentity"
+                and e.get("name") == "Microsoft.Windows.Common-Controls"]
+    check(len(controls) == 1 and controls[0].get("version") == "6.0.0.0"
+          and controls[0].get("publicKeyToken") == "6595b64144ccf1df",
+          "%s: manifest asks for common controls 6.0.0.0" % name)
+    systems = {e.get("Id", "").lower() for e in elements if local(e.tag) == "supportedOS"}
+    check(systems == SUPPORTED_OS, "%s: manifest lists Vista, 7, 8, 8.1 and 10/11" % name)
+    dpi = [(local(e.tag), (e.text or "").strip().lower()) for e in elements
+           if local(e.tag) in ("dpiAware", "dpiAwareness")]
+    check(bool(dpi) and all(v in ("true", "true/pm", "permonitorv2", "permonitorv2, system")
+                            for _, v in dpi), "%s: manifest declares DPI awareness %s" % (name, dpi))
+
+
+def objdump_format(path):
+    for tool in ("x86_64-w64-mingw32-objdump", "i686-w64-mingw32-objdump", "objdump"):
+        if shutil.which(tool):
+            out = subprocess.run([tool, "-f", path], capture_output=True, text=True)
+            m = re.search(r"file format (\S+)", out.stdout)
+            if out.returncode == 0 and m:
+                return tool, m.group(1)
+    return None, None
+
+
+def check_program(name, arch, data, version):
+    machine, magic, bfd_format = MACHINES[arch]
+    try:
+        pe = PeImage(data)
+        imports = pe.imports()
+        resources = pe.resources()
+    except (ValueError, struct.error, IndexError) as error:
+        check(False, "%s: readable PE image (%s)" % (name, error))
+        return
+    check(pe.machine == machine and pe.magic == magic,
+          "%s: machine %#06x, optional header %#05x" % (name, pe.machine, pe.magic))
+    check(pe.subsystem == 2, "%s: Windows GUI subsystem" % name)
+    check(pe.symbol_table == 0, "%s: stripped (no symbol table)" % name)
+    with tempfile.NamedTemporaryFile(suffix=".exe") as f:
+        f.write(data)
+        f.flush()
+        tool, found = objdump_format(f.name)
+    if tool:
+        check(found == bfd_format, "%s: %s -f says %s" % (name, os.path.basename(tool), found))
+    lower = {dll.lower() for dll in imports}
+    check(bool(imports) and "kernel32.dll" in lower and lower <= ALLOWED_DLLS,
+          "%s: imports system DLLs only: %s" % (name, " ".join(imports)))
+
+    versions = [v for (t, n, _), v in resources.items() if t == RT_VERSION and n == 1]
+    if check(len(versions) == 1, "%s: one version resource" % name):
+        try:
+            tree, _ = version_tree(versions[0])
+        except (ValueError, struct.error) as error:
+            check(False, "%s: version resource readable (%s)" % (name, error))
+        else:
+            fixed = tree[1]
+            major, minor, patch = (int(x) for x in version.split("."))
+            want = ((major << 16) | minor, patch << 16)
+            ok = len(fixed) == 52 and struct.unpack_from("<I", fixed)[0] == 0xFEEF04BD
+            numbers = struct.unpack_from("<4I", fixed, 8) if ok else ()
+            check(ok and numbers == want + want,
+                  "%s: file and product version %s.0 in the fixed information" % (name, version))
+            strings = version_strings(tree)
+            check(strings.get("FileVersion") == version and
+                  strings.get("ProductVersion") == version and
+                  strings.get("ProductName") == "LinkTo" and
+                  strings.get("OriginalFilename") == "linkto.exe",
+                  "%s: version strings %s" % (name, {k: strings.get(k) for k in (
+                      "FileVersion", "ProductVersion", "ProductName", "OriginalFilename")}))
+
+    manifests = [v for (t, n, _), v in resources.items() if t == RT_MANIFEST]
+    ids = [n for (t, n, _) in resources if t == RT_MANIFEST]
+    if check(ids == [1], "%s: manifest embedded as resource type 24 id 1 (%s)" % (name, ids)):
+        check_manifest(name, manifests[0])
+
+
+def check_guide(name, data, members, top):
+    try:
+        text = data.decode("utf-8-sig")
+    except UnicodeDecodeError:
+        check(False, "%s: UTF-8" % name)
+        return
+    check(data.startswith(b"\xef\xbb\xbf"), "%s: UTF-8 with byte order mark" % name)
+    check("\n" in text and text.count("\n") == text.count("\r\n"), "%s: CRLF line ends" % name)
+    missing = sorted(s for s in program_switches() if "`%s" % s not in text)
+    check(not missing, "%s: names every switch%s" % (name, " (missing %s)" % missing
+                                                      if missing else ""))
+    check("HKEY_CLASSES_ROOT" in text, "%s: names HKEY_CLASSES_ROOT" % name)
+    images = re.findall(r"!\[[^\]]*\]\(([^)]+)\)", text)
+    check(sorted(images) == sorted("docs/" + s for s in SCREENSHOTS),
+          "%s: shows the three screenshots (%s)" % (name, ", ".join(images)))
+    absent = [i for i in images if top + i not in members]
+    check(not absent, "%s: every picture it shows is in the package%s" % (
+        name, " (missing %s)" % absent if absent else ""))
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Checks the LinkTo release package.")
+    parser.add_argument("zip", nargs="?")
+    parser.add_argument("--version", default=project_version())
+    args = parser.parse_args()
+    version = args.version
+    path = args.zip or os.path.join(ROOT, "dist", "linkto-%s.zip" % version)
+    print("checking %s (version %s)" % (path, version))
+    if not check(version is not None and os.path.isfile(path), "package exists"):
+        return 1
+    check(os.path.basename(path) == "linkto-%s.zip" % version, "named linkto-<version>.zip")
+
+    top = "linkto-%s/" % version
+    expected = {top + p for p in ["x86/linkto.exe", "x64/linkto.exe", "README-ja.md",
+                                  "README-en.md", "LICENSE"]}
+    expected |= {top + "docs/" + s for s in SCREENSHOTS}
+    with zipfile.ZipFile(path) as package:
+        check(package.testzip() is None, "archive reads back without CRC errors")
+        members = {n for n in package.namelist() if not n.endswith("/")}
+        check(members == expected, "holds exactly the expected files%s" % (
+            "" if members == expected else ": missing %s, extra %s" % (
+                sorted(expected - members), sorted(members - expected))))
+        read = lambda name: package.read(name) if name in members else b""
+        for arch in ("x86", "x64"):
+            name = top + arch + "/linkto.exe"
+            if name in members:
+                check_program(name, arch, read(name), version)
+        for guide in ("README-ja.md", "README-en.md"):
+            if top + guide in members:
+                check_guide(top + guide, read(top + guide), members, top)
+        licence = read(top + "LICENSE").decode("utf-8", "replace")
+        check("MIT License" in licence and "the LinkTo developers" in licence and
+              "Permission is hereby granted" in licence, "LICENSE is the MIT licence")
+        for shot in SCREENSHOTS:
+            data = read(top + "docs/" + shot)
+            check(data.startswith(b"\x89PNG\r\n\x1a\n"), "docs/%s is a PNG image" % shot)
+    print("package check: %s" % ("passed" if not failures else "%d FAILED" % len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
