@@ -125,7 +125,7 @@ public:
   void Reset(const std::vector<std::string> &links);
   // Waits until the log has at least count lines (at most timeoutMs), then
   // for settleMs more; returns the lines sorted by creation time.
-  std::vector<OpenRecord> Wait(size_t count, DWORD timeoutMs = 10000, DWORD settleMs = 300);
+  std::vector<OpenRecord> Wait(size_t count, DWORD timeoutMs = 30000, DWORD settleMs = 300);
 
 private:
   bool installed_ = false;
