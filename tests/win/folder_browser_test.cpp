@@ -95,15 +95,6 @@ size_t Browsers(const LinktoRun &run) {
   return count;
 }
 
-std::vector<std::string> Opened(size_t count) {
-  std::vector<std::string> folders;
-  for (const OpenRecord &record : openLog->Wait(count)) {
-    EXPECT_EQ(record.linksPresent, record.linksListed) << record.folder;
-    folders.push_back(LowerAscii(record.folder));
-  }
-  return folders;
-}
-
 } // namespace
 
 TEST(FolderBrowser, CancelAddsNothingAndAsksForNothingElse) {

@@ -470,14 +470,6 @@ void WriteRawDefault(const std::string &key, DWORD type, const std::string &byte
   RegCloseKey(handle);
 }
 
-VerbKey Registered(const std::string &caption, const std::string &command) {
-  VerbKey key;
-  key.exists = key.hasCaption = key.hasCommandKey = key.hasCommand = true;
-  key.caption = caption;
-  key.command = command;
-  return key;
-}
-
 } // namespace
 
 TEST(HostileInput, OddVerbValuesAreOpenedAndSaved) {

@@ -53,14 +53,6 @@ std::string DefaultCaption(const char *verb) {
   return std::string();
 }
 
-VerbKey Registered(const std::string &caption, const std::string &command) {
-  VerbKey key;
-  key.exists = key.hasCaption = key.hasCommandKey = key.hasCommand = true;
-  key.caption = caption;
-  key.command = command;
-  return key;
-}
-
 const VerbKey kAbsent;
 
 void ExpectRow(HWND dialog, const Row &row, bool checked, const std::string &caption) {

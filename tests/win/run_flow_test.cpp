@@ -80,16 +80,6 @@ LinktoRun Launch(const std::string &arguments, const std::vector<std::string> &l
   return run;
 }
 
-// The folders opened, in order; each opening must have seen every listed link.
-std::vector<std::string> Opened(size_t count) {
-  std::vector<std::string> folders;
-  for (const OpenRecord &record : openLog->Wait(count)) {
-    EXPECT_EQ(record.linksPresent, record.linksListed) << record.folder;
-    folders.push_back(LowerAscii(record.folder));
-  }
-  return folders;
-}
-
 std::vector<std::string> Lower(std::vector<std::string> paths) {
   for (std::string &path : paths) {
     path = LowerAscii(path);

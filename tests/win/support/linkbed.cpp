@@ -454,3 +454,12 @@ void OpenLogEnvironment::TearDown() {
   delete openLog;
   openLog = nullptr;
 }
+
+std::vector<std::string> Opened(size_t count) {
+  std::vector<std::string> folders;
+  for (const OpenRecord &record : openLog->Wait(count)) {
+    EXPECT_EQ(record.linksPresent, record.linksListed) << record.folder;
+    folders.push_back(LowerAscii(record.folder));
+  }
+  return folders;
+}

@@ -144,3 +144,7 @@ public:
   void SetUp() override;
   void TearDown() override;
 };
+
+// The folders the shared log saw opened (lower case, in order), waiting for
+// count of them; each opening must have seen every listed link.
+std::vector<std::string> Opened(size_t count);

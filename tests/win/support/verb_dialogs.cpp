@@ -211,3 +211,11 @@ bool EndWith(HWND dialog, int id) {
   ClickButton(dialog, id);
   return WaitFor([dialog] { return !IsWindow(dialog); }, 5000);
 }
+
+VerbKey Registered(const std::string &caption, const std::string &command) {
+  VerbKey key;
+  key.exists = key.hasCaption = key.hasCommandKey = key.hasCommand = true;
+  key.caption = caption;
+  key.command = command;
+  return key;
+}

@@ -22,6 +22,9 @@ struct VerbKey {
   bool hasCommand = false; // the command key's default value
   std::string command;
 };
+
+// The state of a verb registered with caption and command.
+VerbKey Registered(const std::string &caption, const std::string &command);
 bool operator==(const VerbKey &a, const VerbKey &b);
 
 VerbKey ReadVerbKey(const char *verb);
