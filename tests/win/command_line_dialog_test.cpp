@@ -185,7 +185,7 @@ TEST(CommandLineDialog, WidensAndNarrowsButKeepsItsHeight) {
 
     // Dragging the right edge 40 pixels to the right.
     DragWithMouse(POINT{opened.right - 2, (opened.top + opened.bottom) / 2}, 40, 0);
-    EXPECT_TRUE(WaitFor([&] { return WindowRect(inner).right == opened.right + 40; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return WindowRect(inner).right == opened.right + 40; }, kWaitMs));
     EXPECT_EQ(WindowRect(inner).left, opened.left);
     ExpectControlsFollow(controls, Children(inner), 40);
 
@@ -240,7 +240,7 @@ TEST(CommandLineDialog, SizesOnlyByItsSidesAndDragsByItsClientArea) {
     for (const Spot &spot : spots) {
       DWORD_PTR code = 0;
       EXPECT_TRUE(SendMessageTimeoutA(inner, WM_NCHITTEST, 0, MAKELPARAM(spot.at.x, spot.at.y),
-                                      SMTO_ABORTIFHUNG, 1000, &code));
+                                      SMTO_ABORTIFHUNG, kWaitMs, &code));
       EXPECT_EQ(static_cast<LRESULT>(code), spot.code) << spot.name;
     }
     DragWithMouse(spots[0].at, 30, 20);
@@ -249,7 +249,7 @@ TEST(CommandLineDialog, SizesOnlyByItsSidesAndDragsByItsClientArea) {
           const RECT now = WindowRect(inner);
           return now.left == w.left + 30 && now.top == w.top + 20;
         },
-        3000));
+        kWaitMs));
   });
 }
 

@@ -231,7 +231,7 @@ bool DriveDialog(HWND window, void *user) {
 LinktoRun RunWithDialog(const std::string &arguments, Script *script,
                         const std::vector<std::string> &links = {}) {
   openLog->Reset(links);
-  LinktoRun run = RunLinkto(arguments, 30000, DriveDialog, script);
+  LinktoRun run = RunLinkto(arguments, kProcessWaitMs, DriveDialog, script);
   EXPECT_TRUE(run.process.started);
   EXPECT_FALSE(run.process.timedOut);
   EXPECT_EQ(run.process.exitCode, 0u);
@@ -402,7 +402,7 @@ void ToggleTopmost(HWND dialog, Script *script) {
   }
   for (bool want : {true, false, true, false}) {
     PostMessageA(dialog, WM_SYSCOMMAND, IDM_TOPMOST, 0);
-    if (!WaitFor([&] { return topmost() == want; }, 5000)) {
+    if (!WaitFor([&] { return topmost() == want; }, kWaitMs)) {
       script->notes.push_back(want ? "not made topmost" : "not made normal");
     }
   }
@@ -418,10 +418,10 @@ void ToggleTopmost(HWND dialog, Script *script) {
   }
   for (bool want : {true, false}) {
     PostMessageA(dialog, WM_SYSCOMMAND, IDM_TOPMOST, 0);
-    WaitFor([&] { return topmost() == want; }, 5000);
+    WaitFor([&] { return topmost() == want; }, kWaitMs);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(dialog, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu),
-                        MAKELPARAM(0, TRUE), SMTO_ABORTIFHUNG, 1000, &ignored);
+                        MAKELPARAM(0, TRUE), SMTO_ABORTIFHUNG, kWaitMs, &ignored);
     if (((GetMenuState(menu, IDM_TOPMOST, MF_BYCOMMAND) & MF_CHECKED) != 0) != want) {
       script->notes.push_back(want ? "no check mark when topmost" : "check mark when normal");
     }
@@ -467,7 +467,7 @@ void DragByTheClientArea(HWND dialog, Script *script) {
     const POINT from = {before.left + spot.offset.x, before.top + spot.offset.y};
     DWORD_PTR code = 0;
     if (!SendMessageTimeoutA(dialog, WM_NCHITTEST, 0, MAKELPARAM(from.x, from.y), SMTO_ABORTIFHUNG,
-                             1000, &code) ||
+                             kWaitMs, &code) ||
         code != HTCAPTION) {
       script->notes.push_back(std::string(spot.name) + " does not answer as the caption");
     }
@@ -478,7 +478,7 @@ void DragByTheClientArea(HWND dialog, Script *script) {
           GetWindowRect(dialog, &after);
           return after.left == before.left + dx && after.top == before.top + 30;
         },
-        3000);
+        kWaitMs);
     if (!moved) {
       script->notes.push_back(std::string("dragging the ") + spot.name + " did not move it");
     }

@@ -27,7 +27,7 @@ std::vector<std::string> ExpectedTrace(const std::string &text) {
 }
 
 DebugRun RunLinkto(const std::string &commandLine) {
-  return RunUnderDebugger(LinktoExe(), commandLine, 30000);
+  return RunUnderDebugger(LinktoExe(), commandLine, kProcessWaitMs);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_driver.h"
 #include "linkbed.h"
 
 namespace {
@@ -54,7 +55,7 @@ bool SelectInBrowser(HWND browser, const std::string &path) {
   DWORD_PTR result = 0;
   sent = sent &&
          SendMessageTimeoutA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote),
-                             SMTO_NORMAL, 5000, &result) != 0;
+                             SMTO_NORMAL, kWaitMs, &result) != 0;
   if (remote != nullptr) {
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }
@@ -71,16 +72,16 @@ bool ChooseIn(HWND window, void *user) {
   Sleep(200);                      // the browser fills its tree after it shows
   EXPECT_FALSE(OkEnabled(window)); // the empty initial path selects nothing
   EXPECT_TRUE(SelectInBrowser(window, folder));
-  EXPECT_TRUE(WaitUntil(OkEnabled, window, 5000));
+  EXPECT_TRUE(WaitUntil(OkEnabled, window, kWaitMs));
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
+  SendMessageTimeoutA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0, SMTO_NORMAL, kWaitMs, &result);
   return true;
 }
 
 LinktoRun Launch(const std::string &arguments, WindowHandler handler = nullptr,
                  void *user = nullptr, const std::vector<std::string> &links = {}) {
   openLog->Reset(links);
-  LinktoRun run = RunLinkto(arguments, 30000, handler, user);
+  LinktoRun run = RunLinkto(arguments, kProcessWaitMs, handler, user);
   EXPECT_TRUE(run.process.started);
   EXPECT_FALSE(run.process.timedOut);
   EXPECT_EQ(run.process.exitCode, 0u);

@@ -52,7 +52,7 @@ std::vector<VerbKey> VerbSnapshot() {
 LinktoRun Launch(const std::string &arguments, WindowHandler handler = nullptr,
                  void *user = nullptr) {
   const std::vector<VerbKey> verbs = VerbSnapshot();
-  const LinktoRun run = RunLinkto(arguments, 30000, handler, user);
+  const LinktoRun run = RunLinkto(arguments, kProcessWaitMs, handler, user);
   ExpectCleanExit(run.process);
   EXPECT_TRUE(VerbSnapshot() == verbs);
   return run;
@@ -107,7 +107,7 @@ std::vector<std::string> ExpectedTrace(const std::string &commandLine) {
 void ExpectRun(const std::string &commandLine, const std::vector<std::string> &links) {
   const std::vector<VerbKey> verbs = VerbSnapshot();
   const LinkWatch watch;
-  const DebugRun run = RunUnderDebugger(LinktoExe(), commandLine, 60000);
+  const DebugRun run = RunUnderDebugger(LinktoExe(), commandLine, kProcessWaitMs);
   ExpectCleanExit(run.process);
   const std::vector<std::string> expected = ExpectedTrace(AsDelivered(commandLine));
   EXPECT_EQ(run.debugStrings.size(), expected.size());
@@ -345,8 +345,8 @@ bool SetImmutable(const std::string &folder, bool on) {
   const std::string command =
       std::string("Z:\\usr\\bin\\chattr ") + (on ? "+i " : "-i ") + Quoted(unixPath);
   HeapFree(GetProcessHeap(), 0, unixPath);
-  RunProcess(command, 10000);
-  return WaitFor([&] { return Writable(folder) != on; }, 5000);
+  RunProcess(command, kProcessWaitMs);
+  return WaitFor([&] { return Writable(folder) != on; }, kWaitMs);
 }
 
 } // namespace

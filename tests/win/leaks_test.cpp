@@ -206,7 +206,7 @@ TEST(HeapCount, DestinationDialogConfirmed) {
     SCOPED_TRACE(run.links);
     const LinkWatch watch;
     TakeReport();
-    const LinktoRun result = RunLinkto(Quoted(file) + " /open:0", 30000, run.handler);
+    const LinktoRun result = RunLinkto(Quoted(file) + " /open:0", kProcessWaitMs, run.handler);
     EXPECT_EQ(result.process.exitCode, 0u);
     EXPECT_TRUE(Showed(result, kDestinationTitle));
     EXPECT_EQ(watch.Added().size(), run.links);

@@ -222,7 +222,7 @@ TEST(MenuItemsDialog, HasTheSharedWindowBehaviour) {
               HTCAPTION);
     PostMessageA(dialog, WM_SYSCOMMAND, IDM_TOPMOST, 0);
     EXPECT_TRUE(WaitFor(
-        [dialog] { return (GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 5000));
+        [dialog] { return (GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, kWaitMs));
     EXPECT_TRUE(EndWith(dialog, IDCANCEL));
   });
 }
@@ -251,7 +251,7 @@ TEST(MenuItemsDialog, TheRegisteredVerbMakesTheShortcut) {
   command.replace(placeholder, 2, file);
 
   openLog.Reset({link});
-  const ProcessResult run = RunProcess(command, 30000);
+  const ProcessResult run = RunProcess(command, kProcessWaitMs);
   EXPECT_TRUE(run.started) << command;
   EXPECT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitCode, 0u);

@@ -143,7 +143,8 @@ std::string RegQuery(const std::string &key, DWORD *exitCode) {
   GetTempPathA(MAX_PATH, folder);
   GetTempFileNameA(folder, "reg", 0, file);
   *exitCode =
-      RunProcess("cmd.exe /c reg.exe query " + key + " /s > " + Quoted(file), 30000).exitCode;
+      RunProcess("cmd.exe /c reg.exe query " + key + " /s > " + Quoted(file), kProcessWaitMs)
+          .exitCode;
   std::string output;
   if (FILE *in = fopen(file, "rb")) {
     char chunk[4096];

@@ -12,7 +12,7 @@ std::wstring WindowTitleW(HWND window) {
 
 int ButtonState(HWND dialog, int id) {
   DWORD_PTR state = 0;
-  if (SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 1000,
+  if (SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kWaitMs,
                           &state) == 0) {
     return -1;
   }
@@ -21,13 +21,13 @@ int ButtonState(HWND dialog, int id) {
 
 bool ClickButton(HWND dialog, int id) {
   DWORD_PTR result = 0;
-  return SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 1000,
+  return SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWaitMs,
                              &result) != 0;
 }
 
 bool PressKey(HWND window, WORD virtualKey) {
   SetForegroundWindow(window);
-  if (!WaitFor([window] { return GetForegroundWindow() == window; }, 2000)) {
+  if (!WaitFor([window] { return GetForegroundWindow() == window; }, kWaitMs)) {
     return false;
   }
   INPUT keys[2] = {};

@@ -12,7 +12,7 @@ std::wstring WindowTitleW(HWND window);
 
 // BM_GETCHECK of the control, or -1 when the control does not answer.
 int ButtonState(HWND dialog, int id);
-// BM_CLICK on the control; false when it does not answer within a second.
+// BM_CLICK on the control; false when it does not answer within kWaitMs.
 bool ClickButton(HWND dialog, int id);
 // Makes window the foreground window and types one key (down and up) through
 // the system's input queue. False when window did not become foreground.
@@ -20,6 +20,11 @@ bool PressKey(HWND window, WORD virtualKey);
 // Presses the left mouse button at from (screen coordinates), moves by (dx,
 // dy) in steps and releases it.
 void DragWithMouse(POINT from, int dx, int dy);
+
+// How long the tests wait for another process to do what they expect of it
+// (answer a message, show or close a window, move): generous, since a loaded
+// machine can take seconds; a passing test never waits it out.
+constexpr DWORD kWaitMs = 30000;
 
 // Polls condition every 20 ms until it holds or timeoutMs have passed.
 template <typename Condition> bool WaitFor(Condition condition, DWORD timeoutMs) {

@@ -101,7 +101,7 @@ typedef bool (*WindowHandler)(HWND window, void *user);
 // Starts linkto.exe with the command line Quoted(LinktoExe()) + " " +
 // arguments and waits at most timeoutMs. Every window the process shows is
 // recorded and, unless handler deals with it, cancelled.
-LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs = 30000,
+LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs = kProcessWaitMs,
                     WindowHandler handler = nullptr, void *user = nullptr);
 
 // One line of the folder-open log.
@@ -125,7 +125,8 @@ public:
   void Reset(const std::vector<std::string> &links);
   // Waits until the log has at least count lines (at most timeoutMs), then
   // for settleMs more; returns the lines sorted by creation time.
-  std::vector<OpenRecord> Wait(size_t count, DWORD timeoutMs = 30000, DWORD settleMs = 300);
+  std::vector<OpenRecord> Wait(size_t count, DWORD timeoutMs = kProcessWaitMs,
+                               DWORD settleMs = 300);
 
 private:
   bool installed_ = false;

@@ -19,6 +19,11 @@ std::string TestProgram(const char *name);
 // A text in double quotes.
 std::string Quoted(const std::string &text);
 
+// How long a test lets one run of a program take before it counts as hung:
+// generous, since a run on a busy machine that is still filling font caches
+// can take many seconds; a passing run never waits it out.
+constexpr DWORD kProcessWaitMs = 120000;
+
 struct ProcessResult {
   bool started = false;
   bool timedOut = false;

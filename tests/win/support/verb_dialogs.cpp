@@ -62,12 +62,32 @@ void WriteDefault(const std::string &path, const char *text) {
   }
 }
 
-HWND FindOwnedDialog(HWND owner, const wchar_t *title) {
-  HWND found = FindWindowW(nullptr, title);
-  if (found == nullptr || GetWindow(found, GW_OWNER) != owner || !IsWindowVisible(found)) {
-    return nullptr;
+namespace {
+
+struct OwnedSearch {
+  HWND owner;
+  const wchar_t *title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOwned(HWND window, LPARAM param) {
+  OwnedSearch *search = reinterpret_cast<OwnedSearch *>(param);
+  if (GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) &&
+      WindowTitleW(window) == search->title) {
+    search->found = window;
+    return FALSE;
   }
-  return found;
+  return TRUE;
+}
+
+} // namespace
+
+// Among all windows of that title, the one owned by owner: a window of the
+// same title left by another run never stands in for it.
+HWND FindOwnedDialog(HWND owner, const wchar_t *title) {
+  OwnedSearch search = {owner, title, nullptr};
+  EnumWindows(MatchOwned, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 struct MenuRun {
@@ -84,7 +104,7 @@ bool DriveMenu(HWND window, void *user) {
   (*run->script)(window);
   // A script that stopped early (a failed assertion) leaves its dialogs open:
   // cancel them, inner first, so the run ends at once and writes nothing.
-  if (!WaitFor([window] { return !IsWindow(window); }, 2000)) {
+  if (!WaitFor([window] { return !IsWindow(window); }, kWaitMs)) {
     const HWND inner = FindOwnedDialog(window, kCommandLineTitle);
     if (inner != nullptr) {
       PostMessageA(inner, WM_COMMAND, IDCANCEL, 0);
@@ -151,28 +171,28 @@ std::string DefaultCommandOf(const char *switchText) {
 std::string ControlText(HWND dialog, int id) {
   const HWND control = GetDlgItem(dialog, id);
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length)) {
+  if (!SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &length)) {
     return "(no answer)";
   }
   std::vector<char> text(length + 2, '\0');
   DWORD_PTR copied = 0;
   SendMessageTimeoutA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, 1000, &copied);
+                      SMTO_ABORTIFHUNG, kWaitMs, &copied);
   return text.data();
 }
 
 void SetControlText(HWND dialog, int id, const std::string &text) {
   DWORD_PTR result = 0;
   SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                      SMTO_ABORTIFHUNG, 1000, &result);
+                      SMTO_ABORTIFHUNG, kWaitMs, &result);
 }
 
 void TypeAtEnd(HWND dialog, int id, const std::string &text) {
   const HWND edit = GetDlgItem(dialog, id);
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(edit, EM_SETSEL, 0x7FFF, 0x7FFF, SMTO_ABORTIFHUNG, 1000, &result);
+  SendMessageTimeoutA(edit, EM_SETSEL, 0x7FFF, 0x7FFF, SMTO_ABORTIFHUNG, kWaitMs, &result);
   for (char c : text) {
-    SendMessageTimeoutA(edit, WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_ABORTIFHUNG, 1000,
+    SendMessageTimeoutA(edit, WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_ABORTIFHUNG, kWaitMs,
                         &result);
   }
 }
@@ -193,7 +213,7 @@ RECT ControlRect(HWND dialog, int id) {
 
 void RunMenuItems(const std::function<void(HWND dialog)> &script) {
   MenuRun run = {&script, 0};
-  const LinktoRun result = RunLinkto("", 30000, DriveMenu, &run);
+  const LinktoRun result = RunLinkto("", kProcessWaitMs, DriveMenu, &run);
   EXPECT_TRUE(result.process.started);
   EXPECT_FALSE(result.process.timedOut);
   EXPECT_EQ(result.process.exitCode, 0u);
@@ -203,13 +223,13 @@ void RunMenuItems(const std::function<void(HWND dialog)> &script) {
 HWND OpenDetails(HWND menu, int detailsId) {
   PostMessageA(GetDlgItem(menu, detailsId), BM_CLICK, 0, 0);
   HWND inner = nullptr;
-  WaitFor([&] { return (inner = FindOwnedDialog(menu, kCommandLineTitle)) != nullptr; }, 5000);
+  WaitFor([&] { return (inner = FindOwnedDialog(menu, kCommandLineTitle)) != nullptr; }, kWaitMs);
   return inner;
 }
 
 bool EndWith(HWND dialog, int id) {
   ClickButton(dialog, id);
-  return WaitFor([dialog] { return !IsWindow(dialog); }, 5000);
+  return WaitFor([dialog] { return !IsWindow(dialog); }, kWaitMs);
 }
 
 VerbKey Registered(const std::string &caption, const std::string &command) {
