@@ -410,6 +410,15 @@ TEST(HostileInput, JapanesePathsAreMeasuredInCharacters) {
        false},
       // Destination folders still come from the shell's MAX_PATH-byte calls.
       {"destination of 278 bytes", {"t"}, "x.txt", {Kanji(80), Kanji(50)}, false, true, false},
+      // The shell's call leaves the first 260 bytes unterminated: that is its
+      // parent's path, and no link goes there.
+      {"destination of 262 bytes below a parent of 260",
+       {"t"},
+       "x.txt",
+       {Kanji(80), Kanji(41), "x"},
+       false,
+       true,
+       false},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
