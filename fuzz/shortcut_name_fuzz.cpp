@@ -1,8 +1,10 @@
 // Link names and working directories over any folder and target: the link
 // lies directly inside the folder under the target's whole last component
 // (or that component without its last extension), never under a cut name,
-// and holds at most 260 bytes; otherwise nothing is built. Both buffers are
-// heap blocks of exactly their documented sizes.
+// and takes at most 260 UTF-16 units; otherwise nothing is built. A link of
+// at most 260 bytes is exactly the one the former byte rules gave, and those
+// rules gave no other. The working directory is the target's whole folder.
+// Every buffer is a heap block of exactly its documented size.
 //
 // Input: one flag byte (bit 0: drop the extension), the folder, a 0 byte,
 // the target.
@@ -23,8 +25,39 @@ std::string CutToPath(const std::string &text) {
   return text.substr(0, kinds[keep] == ByteKindTrail ? keep - 1 : keep);
 }
 
+// UTF-16 units: every byte but a Trail byte counts once.
+size_t ReferenceUnits(const std::string &text) {
+  size_t units = 0;
+  for (ByteKind kind : ReferenceKinds(text)) {
+    units += kind == ByteKindTrail ? 0 : 1;
+  }
+  return units;
+}
+
 // The link a plain reading of the naming rules gives, or "" for none.
 std::string ExpectedLink(const std::string &folder, const std::string &target, bool drop) {
+  const std::string name = target.substr(static_cast<size_t>(ReferenceLastSeparator(target) + 1));
+  if (name == "." || name == ".." || name.find_first_of(":/") != std::string::npos ||
+      folder.empty() || folder.size() > 260) {
+    return "";
+  }
+  const std::vector<ByteKind> kinds = ReferenceKinds(folder);
+  std::string prefix = folder;
+  if (!(folder.back() == '\\' && kinds.back() == ByteKindSingle)) {
+    if (kinds.back() == ByteKindLead) {
+      return "";
+    }
+    prefix += '\\';
+  }
+  const size_t dot = name.rfind('.');
+  const std::string stem = drop && dot != std::string::npos ? name.substr(0, dot) : name;
+  const std::string link = prefix + stem + ".lnk";
+  return ReferenceUnits(link) <= 260 ? link : "";
+}
+
+// The link the former byte rules gave (joined path cut at 260 bytes, the
+// whole link at most 260 bytes), or "" for none.
+std::string FormerLink(const std::string &folder, const std::string &target, bool drop) {
   const std::string name = target.substr(static_cast<size_t>(ReferenceLastSeparator(target) + 1));
   if (name == "." || name == ".." || name.find_first_of(":/") != std::string::npos ||
       folder.empty() || folder.size() >= static_cast<size_t>(kPathBufferSize)) {
@@ -57,10 +90,18 @@ std::string ExpectedLink(const std::string &folder, const std::string &target, b
   return link.size() <= static_cast<size_t>(kPathBufferSize - 1) ? link : "";
 }
 
-std::string ExpectedWorkingDirectory(const std::string &target) {
+std::string FormerWorkingDirectory(const std::string &target) {
   const std::string cut = CutToPath(target);
   const int separator = ReferenceLastSeparator(cut);
   return separator < 0 ? cut : cut.substr(0, static_cast<size_t>(separator));
+}
+
+// The target's whole folder, or "" when it does not fit its buffer.
+std::string ExpectedWorkingDirectory(const std::string &target) {
+  const int separator = ReferenceLastSeparator(target);
+  const std::string folder =
+      separator < 0 ? target : target.substr(0, static_cast<size_t>(separator));
+  return folder.size() < static_cast<size_t>(kWorkingDirectoryBufferSize) ? folder : "";
 }
 
 } // namespace
@@ -82,9 +123,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string expected = ExpectedLink(folder, target, drop);
   FUZZ_CHECK(text == expected);
   FUZZ_CHECK(built == !expected.empty());
+  const std::string former = FormerLink(folder, target, drop);
+  FUZZ_CHECK(former.empty() || former == text);
+  FUZZ_CHECK(text.size() > 260 || former == text);
   if (built) {
     // Directly inside the folder: no separator after the folder's own.
-    FUZZ_CHECK(text.size() <= static_cast<size_t>(kPathBufferSize - 1));
+    FUZZ_CHECK(Utf16Length(text.c_str()) <= static_cast<size_t>(kLinkPathUnitLimit));
     FUZZ_CHECK(text.compare(0, folder.size(), folder) == 0);
     const bool endsInSeparator =
         ReferenceLastSeparator(folder) + 1 == static_cast<int>(folder.size());
@@ -93,9 +137,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(text.compare(text.size() - 4, 4, ".lnk") == 0);
   }
 
-  std::vector<char> dir(kPathBufferSize, '\xEE');
-  BuildWorkingDirectory(dir.data(), targetCopy.data());
-  FUZZ_CHECK(TerminatedText(dir) == ExpectedWorkingDirectory(target));
+  std::vector<char> dir(kWorkingDirectoryBufferSize, '\xEE');
+  const bool dirBuilt = BuildWorkingDirectory(dir.data(), targetCopy.data());
+  const std::string dirText = TerminatedText(dir);
+  FUZZ_CHECK(dirText == ExpectedWorkingDirectory(target));
+  FUZZ_CHECK(dirBuilt || dirText.empty());
+  if (target.size() <= 260) {
+    FUZZ_CHECK(dirBuilt && dirText == FormerWorkingDirectory(target));
+  }
+  const bool fits = LinkTargetFits(targetCopy.data());
+  FUZZ_CHECK(fits == (ReferenceUnits(target) <= static_cast<size_t>(kTargetUnitLimit)));
+  FUZZ_CHECK(!fits || dirBuilt);
   FUZZ_CHECK(std::string(targetCopy.data()) == target);
   return 0;
 }

@@ -79,6 +79,23 @@ bool IsTrailByteValue(unsigned char byte) {
   return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
 }
 
+size_t Utf16Length(const char *s) {
+  size_t units = 0;
+  ByteKind state = ByteKindSingle;
+  for (; *s != 0; ++s) {
+    const unsigned char byte = static_cast<unsigned char>(*s);
+    if (state == ByteKindLead) {
+      state = IsTrailByteValue(byte) ? ByteKindTrail : ByteKindSingle;
+    } else {
+      state = IsLeadByteValue(byte) ? ByteKindLead : ByteKindSingle;
+    }
+    if (state != ByteKindTrail) {
+      ++units;
+    }
+  }
+  return units;
+}
+
 int BoundedFormatV(char *buf, unsigned size, const char *format, va_list args) {
   if (size == 0) {
     return -1;

@@ -23,6 +23,15 @@ bool IsLeadByteValue(unsigned char byte);
 // True for a byte that can close a double-byte character of code page 932.
 bool IsTrailByteValue(unsigned char byte);
 
+// UTF-16 units that s takes when the system converts it from code page 932:
+// one for every byte that is not a Trail byte, so a double-byte character
+// counts once and every other byte once. A Lead byte that no Trail byte
+// follows counts as one unit and the byte after it as another; Wine's
+// conversion takes the two together as one character, so for such broken
+// text the count is an upper bound and a text that passes a limit by it
+// always fits.
+size_t Utf16Length(const char *s);
+
 // printf-style formatting into buf, never more than size bytes with the
 // terminator. Returns the text length when the whole text fit, else -1 (buf is
 // still terminated when size > 0).

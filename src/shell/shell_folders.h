@@ -5,8 +5,8 @@
 #include <windows.h>
 
 // The file-system path of the special folder csidl into out (at least
-// MAX_PATH bytes). False when the folder has no file-system path here; out is
-// then untouched or as the shell left it.
+// MAX_PATH bytes). False, with out empty, when the folder has no file-system
+// path here or its path does not fit in MAX_PATH bytes.
 bool SpecialFolderPath(HWND owner, int csidl, char *out);
 
 // The path of the item the desktop folder parses from path, as the shell
@@ -14,13 +14,14 @@ bool SpecialFolderPath(HWND owner, int csidl, char *out);
 // size bounds the conversion of path (at most 260 UTF-16 units with the
 // terminator are converted). False, with out empty, when the path does not
 // convert whole, does not parse, has no file-system path, or does not fit
-// in size bytes.
+// in size bytes. A path that the shell's MAX_PATH-byte call cannot give whole
+// counts as no path, never as a cut one.
 bool CanonicalPath(const char *path, char *out, unsigned size);
 
 // Shows the shell's folder browser (file-system folders only, new style),
 // starting at the desktop with initialPath selected. True when the user
-// picked an item with a file-system path, now in out (at least MAX_PATH
-// bytes); out is untouched when the user cancels.
+// picked an item with a file-system path of less than MAX_PATH bytes, now in
+// out (at least MAX_PATH bytes); out is untouched when the user cancels.
 bool ChooseFolder(HWND owner, UINT flags, const char *title, char *out, const char *initialPath);
 
 // The browser's callback: selects the initial path (data) when the browser

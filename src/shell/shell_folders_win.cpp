@@ -15,6 +15,22 @@ namespace {
 // included.
 const unsigned kMaxWidePath = MAX_PATH;
 
+// The path of an item list into out (MAX_PATH bytes). A path that does not
+// fit is no path: the ANSI call may then leave MAX_PATH or MAX_PATH - 1 bytes
+// of it unterminated (Wine does), which would name one of its ancestors or a
+// folder cut inside a name. The call writes into a buffer that holds no 0
+// byte beforehand, and only a terminated result counts.
+bool PathOfItem(LPCITEMIDLIST item, char *out) {
+  char path[MAX_PATH + 1];
+  memset(path, 'x', sizeof path);
+  if (SHGetPathFromIDListA(item, path) == FALSE || memchr(path, 0, MAX_PATH) == nullptr) {
+    out[0] = 0;
+    return false;
+  }
+  memcpy(out, path, strlen(path) + 1);
+  return true;
+}
+
 } // namespace
 
 bool SpecialFolderPath(HWND owner, int csidl, char *out) {
@@ -26,7 +42,7 @@ bool SpecialFolderPath(HWND owner, int csidl, char *out) {
   if (SHGetSpecialFolderLocation(owner, csidl, item.address()) != S_OK || item.get() == nullptr) {
     return false;
   }
-  return SHGetPathFromIDListA(item.get(), out) != FALSE;
+  return PathOfItem(item.get(), out);
 }
 
 bool CanonicalPath(const char *path, char *out, unsigned size) {
@@ -52,8 +68,8 @@ bool CanonicalPath(const char *path, char *out, unsigned size) {
       item.get() == nullptr) {
     return false;
   }
-  char shellPath[MAX_PATH + 1] = {};
-  if (SHGetPathFromIDListA(item.get(), shellPath) == FALSE || strlen(shellPath) >= size) {
+  char shellPath[MAX_PATH];
+  if (!PathOfItem(item.get(), shellPath) || strlen(shellPath) >= size) {
     return false;
   }
   memcpy(out, shellPath, strlen(shellPath) + 1);
@@ -80,7 +96,7 @@ bool ChooseFolder(HWND owner, UINT flags, const char *title, char *out, const ch
   if (item.get() == nullptr) {
     return false;
   }
-  return SHGetPathFromIDListA(item.get(), out) != FALSE;
+  return PathOfItem(item.get(), out);
 }
 
 int CALLBACK FolderBrowserCallback(HWND window, UINT message, LPARAM parameter, LPARAM data) {
@@ -92,8 +108,8 @@ int CALLBACK FolderBrowserCallback(HWND window, UINT message, LPARAM parameter, 
     break;
   case BFFM_SELCHANGED:
     if (parameter != 0) {
-      char path[MAX_PATH + 1];
-      const BOOL hasPath = SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(parameter), path);
+      char path[MAX_PATH];
+      const BOOL hasPath = PathOfItem(reinterpret_cast<LPCITEMIDLIST>(parameter), path);
       SendMessageA(window, BFFM_ENABLEOK, 0, hasPath ? 1 : 0);
     }
     break;

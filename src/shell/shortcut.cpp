@@ -9,6 +9,10 @@ const char kLinkExtension[] = ".lnk";
 
 } // namespace
 
+bool LinkTargetFits(const char *target) {
+  return Utf16Length(target) <= static_cast<size_t>(kTargetUnitLimit);
+}
+
 bool BuildLinkPath(char *link, const char *folder, const char *target, bool dropExtension) {
   link[0] = 0;
   const char *name = FindFileName(target);
@@ -23,40 +27,45 @@ bool BuildLinkPath(char *link, const char *folder, const char *target, bool drop
   if (folderLength == 0 || folderLength >= static_cast<size_t>(kPathBufferSize)) {
     return false;
   }
-  JoinPath(link, kPathBufferSize, folder, name);
-  // The join cuts a name that does not fit. A cut name is another file's
-  // name, so such a link is not written, unless the cut fell inside the
-  // extension that is dropped anyway.
-  const bool addsSeparator = !IsSeparatorAt(folder, static_cast<int>(folderLength - 1));
-  const size_t nameStart = folderLength + (addsSeparator ? 1 : 0);
-  const size_t joinedLength = strlen(link);
-  if (joinedLength < nameStart) {
+  const int last = static_cast<int>(folderLength - 1);
+  const bool addsSeparator = !IsSeparatorAt(folder, last);
+  // After a Lead byte the separator would be read as its second half.
+  if (addsSeparator && ByteKindAt(folder, last) == ByteKindLead) {
+    return false;
+  }
+  // The name starts after a separator, so its bytes classify alone as they
+  // do in the target and in the link.
+  const size_t stemLength =
+      dropExtension ? static_cast<size_t>(FindExtension(name) - name) : strlen(name);
+  const size_t length =
+      folderLength + (addsSeparator ? 1 : 0) + stemLength + sizeof kLinkExtension - 1;
+  if (length >= static_cast<size_t>(kLinkPathBufferSize)) {
+    return false;
+  }
+  char *end = link;
+  memcpy(end, folder, folderLength);
+  end += folderLength;
+  if (addsSeparator) {
+    *end++ = '\\';
+  }
+  memcpy(end, name, stemLength);
+  end += stemLength;
+  memcpy(end, kLinkExtension, sizeof kLinkExtension);
+  if (Utf16Length(link) > static_cast<size_t>(kLinkPathUnitLimit)) {
     link[0] = 0;
     return false;
   }
-  const size_t kept = joinedLength - nameStart;
-  if (kept != strlen(name)) {
-    const char *dot = FindExtension(name);
-    const bool cutInDroppedExtension =
-        dropExtension && *dot == '.' && kept > static_cast<size_t>(dot - name);
-    if (!cutInDroppedExtension) {
-      link[0] = 0;
-      return false;
-    }
-  }
-  if (dropExtension) {
-    RemoveExtension(link);
-  }
-  const size_t length = strlen(link);
-  if (length + sizeof kLinkExtension - 1 > static_cast<size_t>(kPathBufferSize - 1)) {
-    link[0] = 0;
-    return false;
-  }
-  memcpy(link + length, kLinkExtension, sizeof kLinkExtension);
   return true;
 }
 
-void BuildWorkingDirectory(char *dir, const char *target) {
-  CopyBounded(dir, target, kPathBufferSize);
-  RemoveFileName(dir);
+bool BuildWorkingDirectory(char *dir, const char *target) {
+  dir[0] = 0;
+  const char *name = FindFileName(target);
+  const size_t length = name == target ? strlen(target) : static_cast<size_t>(name - target) - 1;
+  if (length >= static_cast<size_t>(kWorkingDirectoryBufferSize)) {
+    return false;
+  }
+  memcpy(dir, target, length);
+  dir[length] = 0;
+  return true;
 }

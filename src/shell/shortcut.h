@@ -5,34 +5,50 @@
 
 #include "core/text.h"
 
-// The link path takes the joined path (at most 260 bytes) and ".lnk"; it is
-// saved only when the whole of it holds at most 260 bytes.
-constexpr int kLinkPathBufferSize = kPathBufferSize + 4;
+// The platform counts its path limits in UTF-16 units, not bytes: the link
+// object holds a target of at most MAX_PATH - 1 units, and a link file is
+// saved under a name of at most MAX_PATH units (261 with the terminator). In
+// code page 932 a unit takes up to two bytes.
+constexpr int kTargetUnitLimit = 259;
+constexpr int kLinkPathUnitLimit = 260;
+// Bytes that hold a link path of kLinkPathUnitLimit double-byte characters
+// and the terminator.
+constexpr int kLinkPathBufferSize = 2 * kLinkPathUnitLimit + 1;
+// Bytes that hold the folder of a target of kTargetUnitLimit double-byte
+// characters, and the terminator.
+constexpr int kWorkingDirectoryBufferSize = 2 * kTargetUnitLimit + 1;
 
-// Builds the link path for target in folder: folder joined with the target's
-// last component, without that component's extension when dropExtension is
-// set, followed by ".lnk". link holds kLinkPathBufferSize bytes. Returns
-// false, leaving link empty, when the link would not lie directly inside
-// folder under the target's own name: the name is "." or "..", holds a colon
-// or a slash, the join had to cut the name, or the whole link path is longer
-// than 260 bytes.
+// True when the link object can hold target: at most kTargetUnitLimit units.
+bool LinkTargetFits(const char *target);
+
+// Builds the link path for target in folder, whole: folder, a separator
+// unless folder ends in one, the target's last component (without its
+// extension when dropExtension is set), ".lnk". link holds
+// kLinkPathBufferSize bytes. Returns false, leaving link empty, when the link
+// would not lie directly inside folder under the target's own name (the name
+// is "." or "..", holds a colon or a slash, folder ends in the Lead half of a
+// character), when folder is empty or longer than 260 bytes (destination
+// folders come from the shell's MAX_PATH-byte calls), or when the link path
+// takes more than kLinkPathUnitLimit units. A name is never shortened.
 bool BuildLinkPath(char *link, const char *folder, const char *target, bool dropExtension);
 
-// The working directory of a link to target: the target cut to 260 bytes,
-// then at its last separator (C:\Tools\app.exe gives C:\Tools, C:\boot.ini
-// gives C:). dir holds kPathBufferSize bytes.
-void BuildWorkingDirectory(char *dir, const char *target);
+// The working directory of a link to target: the target cut at its last
+// separator, whole (C:\Tools\app.exe gives C:\Tools, C:\boot.ini gives C:; a
+// target without a separator is taken as it is). dir holds
+// kWorkingDirectoryBufferSize bytes. False, leaving dir empty, when that
+// folder does not fit, which never happens for a target that LinkTargetFits.
+bool BuildWorkingDirectory(char *dir, const char *target);
 
 // Writes the link to target (exactly as given) into folder, with the
 // target's folder as working directory and the normal show command. True
 // when the link file was saved. An existing file of the same name is
-// replaced. A target of 260 bytes or more, which the link object cannot
-// hold, gets no link.
+// replaced. A target that the link object cannot hold gets no link, nor does
+// a link path longer than the platform saves.
 bool WriteShortcut(const char *target, const char *folder, bool dropExtension);
 
 // Creates the shell's link object, sets target, working directory and show
-// command, and saves it under link (at most 260 bytes of code-page text).
-// Runs inside its own COM initialisation. True only when the save returned
-// S_OK.
+// command, and saves it under link (at most kLinkPathUnitLimit units of
+// code-page text; a longer name is not saved). Runs inside its own COM
+// initialisation. True only when the save returned S_OK.
 bool SaveShellLink(const char *link, const char *target, const char *workingDirectory,
                    int showCommand);

@@ -5,23 +5,26 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstring>
-
 #include "shell/com_guard.h"
 
 bool WriteShortcut(const char *target, const char *folder, bool dropExtension) {
   // The link object holds a target of at most MAX_PATH - 1 characters. Given
   // a longer one it still reports success and saves some other, broken
-  // target, so such a link is not written at all.
-  if (strlen(target) >= static_cast<size_t>(kPathBufferSize - 1)) {
+  // target, so such a link is not written at all. The system's own
+  // conversion has the last word.
+  WCHAR wideTarget[kTargetUnitLimit + 1];
+  if (!LinkTargetFits(target) ||
+      MultiByteToWideChar(CP_ACP, 0, target, -1, wideTarget, kTargetUnitLimit + 1) <= 0) {
     return false;
   }
   char link[kLinkPathBufferSize];
   if (!BuildLinkPath(link, folder, target, dropExtension)) {
     return false;
   }
-  char workingDirectory[kPathBufferSize];
-  BuildWorkingDirectory(workingDirectory, target);
+  char workingDirectory[kWorkingDirectoryBufferSize];
+  if (!BuildWorkingDirectory(workingDirectory, target)) {
+    return false;
+  }
   return SaveShellLink(link, target, workingDirectory, SW_SHOWNORMAL);
 }
 
@@ -39,12 +42,11 @@ bool SaveShellLink(const char *link, const char *target, const char *workingDire
       shellLink->SetPath(target);
       shellLink->SetWorkingDirectory(workingDirectory);
       shellLink->SetShowCmd(showCommand);
-      // 260 bytes of code-page text never take more than 260 UTF-16 units;
-      // a name that does not convert whole is not saved under any name.
-      WCHAR wideLink[kPathBufferSize + 1];
-      const bool converted =
-          strlen(link) < static_cast<size_t>(kPathBufferSize) &&
-          MultiByteToWideChar(CP_ACP, 0, link, -1, wideLink, kPathBufferSize) > 0;
+      // The name is saved only when it converts whole into MAX_PATH units
+      // and the terminator; the conversion fails (returns 0) otherwise.
+      WCHAR wideLink[kLinkPathUnitLimit + 1];
+      const int units = MultiByteToWideChar(CP_ACP, 0, link, -1, wideLink, kLinkPathUnitLimit + 1);
+      const bool converted = units > 0 && wideLink[units - 1] == 0;
       ComGuard<IPersistFile> persistFile;
       if (shellLink->QueryInterface(IID_IPersistFile, persistFile.out()) == S_OK &&
           persistFile.get() != nullptr) {

@@ -25,6 +25,24 @@ Built Build(const std::string &folder, const std::string &target, bool dropExten
   return {ok, link};
 }
 
+std::string Repeat(const std::string &unit, size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) {
+    text += unit;
+  }
+  return text;
+}
+
+// count different kanji from 亜 (88 9F) on.
+std::string Kanji(size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) {
+    text += '\x88';
+    text += static_cast<char>(0x9F + i % 0x5E);
+  }
+  return text;
+}
+
 // A folder of exactly length bytes: C:\ then 'f's, cut by a backslash every
 // 100 bytes.
 std::string FolderOfLength(size_t length) {
@@ -59,14 +77,21 @@ TEST(BuildLinkPath, NamesAndWorkingDirectories) {
       {"C:\\" + kSo, "C:\\" + kHyo, false, "C:\\" + kHyo + "\\" + kSo + ".lnk", "C:"},
       {"C:\\Tools\\", "C:\\SendTo", false, "C:\\SendTo\\.lnk", "C:\\Tools"},
       {"C:\\x\\file.", "C:\\SendTo", true, "C:\\SendTo\\file.lnk", "C:\\x"},
+      // Past 260 bytes the folder stays whole: 276 bytes of kanji (146 units),
+      // and folder names filled with characters ending in the byte 0x5C.
+      {"C:\\data\\" + Kanji(80) + "\\" + Kanji(50) + "\\x.txt", "C:\\SendTo", false,
+       "C:\\SendTo\\x.txt.lnk", "C:\\data\\" + Kanji(80) + "\\" + Kanji(50)},
+      {"C:\\" + Repeat(kHyo, 80) + "\\" + Repeat(kSo, 60) + "\\" + kHyo + kSo + ".txt",
+       "C:\\SendTo", true, "C:\\SendTo\\" + kHyo + kSo + ".lnk",
+       "C:\\" + Repeat(kHyo, 80) + "\\" + Repeat(kSo, 60)},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.target + " in " + c.folder);
     const Built built = Build(c.folder, c.target, c.dropExtension);
     EXPECT_TRUE(built.ok);
     EXPECT_EQ(built.link, c.link);
-    char dir[kPathBufferSize];
-    BuildWorkingDirectory(dir, c.target.c_str());
+    char dir[kWorkingDirectoryBufferSize];
+    EXPECT_TRUE(BuildWorkingDirectory(dir, c.target.c_str()));
     EXPECT_EQ(std::string(dir), c.workingDirectory);
   }
 }
@@ -103,7 +128,16 @@ TEST(BuildLinkPath, RefusesLinksOutsideTheFolderOrUnderACutName) {
       {FolderOfLength(259), "C:\\t\\" + name, false, false},
       {FolderOfLength(260), "C:\\t\\" + name, false, false},
       {FolderOfLength(300), "C:\\t\\" + name, false, false},
-      {FolderOfLength(250) + "\\", "C:\\t\\" + kHyo + kHyo + kHyo + kHyo + kHyo, true, false},
+      // Past 260 bytes the link path counts in characters: 265 bytes, 260
+      // units; one character more is refused, never shortened.
+      {FolderOfLength(250) + "\\", "C:\\t\\" + kHyo + kHyo + kHyo + kHyo + kHyo, true, true},
+      {FolderOfLength(250) + "\\", "C:\\t\\" + Repeat(kHyo, 6), true, false},
+      {"C:\\" + Kanji(60), "C:\\t\\" + Kanji(80) + ".txt", false, true},   // 295 bytes, 153 units
+      {"C:\\" + Kanji(127), "C:\\t\\" + Kanji(125) + ".txt", true, true},  // 260 units
+      {"C:\\" + Kanji(127), "C:\\t\\" + Kanji(126) + ".txt", true, false}, // 261 units
+      // Folders come from the shell's MAX_PATH-byte calls: 260 bytes at most.
+      {"C:\\" + Kanji(128) + "\\", "C:\\t\\" + name, false, true},
+      {"C:\\" + Kanji(129), "C:\\t\\" + name, false, false},
       // A folder ending in the lead half of a character cannot be joined.
       {"C:\\x\x95", "C:\\t\\" + name, false, false},
       {"", "C:\\t\\" + name, false, false},
@@ -114,7 +148,7 @@ TEST(BuildLinkPath, RefusesLinksOutsideTheFolderOrUnderACutName) {
     const Built built = Build(c.folder, c.target, c.dropExtension);
     EXPECT_EQ(built.ok, c.ok);
     if (c.ok) {
-      EXPECT_LE(built.link.size(), 260u);
+      EXPECT_LE(Utf16Length(built.link.c_str()), 260u);
       EXPECT_EQ(built.link.substr(0, c.folder.size()), c.folder);
       EXPECT_EQ(built.link.substr(built.link.size() - 4), ".lnk");
     } else {
@@ -124,10 +158,37 @@ TEST(BuildLinkPath, RefusesLinksOutsideTheFolderOrUnderACutName) {
 }
 
 TEST(BuildWorkingDirectory, LongTargetsAreCutWithoutSplittingACharacter) {
-  char dir[kPathBufferSize + 8];
+  char dir[kWorkingDirectoryBufferSize + 8];
   memset(dir, 'x', sizeof dir);
   const std::string target = "C:\\" + std::string(255, 'a') + "\\" + kHyo + kHyo + ".txt";
   BuildWorkingDirectory(dir, target.c_str());
-  EXPECT_EQ(dir[kPathBufferSize], 'x');
+  EXPECT_EQ(dir[kWorkingDirectoryBufferSize], 'x');
   EXPECT_EQ(std::string(dir), "C:\\" + std::string(255, 'a'));
+}
+
+TEST(LinkTargetFits, CountsCharactersNotBytes) {
+  const struct {
+    std::string target;
+    bool fits;
+  } cases[] = {
+      {"C:\\" + std::string(256, 'a'), true},  // 259
+      {"C:\\" + std::string(257, 'a'), false}, // 260
+      {"C:\\" + Kanji(128), true},             // 259 bytes
+      {"C:\\" + Kanji(256), true},             // 515 bytes, 259 units
+      {"C:\\" + Kanji(257), false},
+      // A Lead byte without its Trail byte counts apart from the next byte.
+      {"C:\\" + Kanji(255) + "\x81 ", false},
+      {"C:\\" + Kanji(255) + "\x81", true},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.target.size());
+    EXPECT_EQ(LinkTargetFits(c.target.c_str()), c.fits);
+  }
+  // Nothing past the working-directory buffer for any length.
+  const std::string far = "C:\\" + std::string(600, 'a') + "\\x";
+  char dir[kWorkingDirectoryBufferSize + 8];
+  memset(dir, 'x', sizeof dir);
+  EXPECT_FALSE(BuildWorkingDirectory(dir, far.c_str()));
+  EXPECT_EQ(std::string(dir), "");
+  EXPECT_EQ(dir[kWorkingDirectoryBufferSize], 'x');
 }

@@ -94,6 +94,25 @@ TEST(ByteKindAt, ClassifiesFromTheStart) {
   }
 }
 
+TEST(Utf16Length, OneUnitPerCharacter) {
+  struct Case {
+    const char *s;
+    size_t units;
+  };
+  static const Case kCases[] = {
+      {"", 0},
+      {"C:\\" HYO SO, 5},
+      {"\xB1\xDF", 2},         // half-width katakana
+      {"\x81\x20", 2},         // no Trail byte: Wine takes both as one character
+      {"ab\x81", 3},           // lone Lead byte at the end
+      {"\x95\x95\x95\x40", 2}, // a Lead value after a Lead byte is a Trail
+  };
+  for (const Case &c : kCases) {
+    std::vector<char> s = Exact(c.s);
+    EXPECT_EQ(Utf16Length(s.data()), c.units) << c.s;
+  }
+}
+
 TEST(IsSeparatorAt, OnlySingleBackslashes) {
   struct Case {
     const char *s;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -306,6 +307,168 @@ TEST(HostileInput, PathsAroundTheLimitAsTargetsAndFolders) {
     }
     RemoveLongTree(target);
     RemoveLongTree(folder);
+  }
+  RemoveLongTree(base);
+}
+
+namespace {
+
+// count different kanji from 亜 (88 9F) on: two bytes in code page 932,
+// three in the UTF-8 of a Linux file name (so a name holds 80 of them).
+std::string Kanji(size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) {
+    text += '\x88';
+    text += static_cast<char>(0x9F + i % 0x5E);
+  }
+  return text;
+}
+
+std::string Repeated(const std::string &unit, size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) {
+    text += unit;
+  }
+  return text;
+}
+
+// Code-page text as lnkinfo prints it.
+std::string Utf8(const std::string &text) {
+  std::vector<WCHAR> wide(text.size() + 1);
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  std::vector<char> bytes(text.size() * 3 + 1);
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, bytes.data(), static_cast<int>(bytes.size()),
+                      nullptr, nullptr);
+  return bytes.data();
+}
+
+// base\part\part...: every folder on the way made through the wide calls.
+std::string MakeLongFolders(const std::string &base, const std::vector<std::string> &parts) {
+  std::string path = base;
+  for (const std::string &part : parts) {
+    path += "\\" + part;
+    EXPECT_TRUE(MakeLongDirectory(path)) << path.size();
+  }
+  return path;
+}
+
+} // namespace
+
+// The platform counts paths in characters (UTF-16 units): in code page 932 a
+// kanji takes two bytes, and a path of many more than 260 bytes still fits.
+TEST(HostileInput, JapanesePathsAreMeasuredInCharacters) {
+  ScratchDir dir("hostile-jp"); // C:\lt\hostile-jp: 16 bytes
+  const std::string base = dir.path();
+  const std::string hyo = "\x95\x5C", so = "\x83\x5C"; // 表, ソ: second byte 0x5C
+  const std::string sendTo = SpecialFolder(kSendTo);
+  const struct {
+    const char *name;
+    std::vector<std::string> targetFolders; // under base
+    std::string targetName;
+    std::vector<std::string> destination; // a /path: folder under base, or none
+    bool dropExtension;
+    bool inSendTo, inDestination;
+  } cases[] = {
+      // Targets: the link object holds 259 units; one more is refused.
+      {"target of 259 units (495 bytes)",
+       {Kanji(80), Kanji(80)},
+       Kanji(76) + ".txt",
+       {},
+       false,
+       true,
+       false},
+      {"target of 260 units", {Kanji(80), Kanji(80)}, Kanji(77) + ".txt", {}, false, false, false},
+      {"target of 276 bytes, 150 units", {Kanji(80), Kanji(46)}, "x.txt", {}, false, true, false},
+      {"folders filled with 表 and ソ (298 bytes)",
+       {Repeated(hyo, 80), Repeated(so, 60)},
+       hyo + so + ".txt",
+       {},
+       true,
+       true,
+       false},
+      // Link paths: saved whole up to 260 units, not at all past them.
+      {"link path of 302 bytes, 164 units",
+       {"t"},
+       Kanji(80) + ".txt",
+       {Kanji(58)},
+       false,
+       true,
+       true},
+      {"link path of 444 bytes, 260 units",
+       {"t"},
+       Kanji(64) + std::string(49, 'n') + ".txt",
+       {Kanji(80), Kanji(40)},
+       false,
+       true,
+       true},
+      {"link path of 261 units",
+       {"t"},
+       Kanji(64) + std::string(50, 'n') + ".txt",
+       {Kanji(80), Kanji(40)},
+       false,
+       true,
+       false},
+      // Destination folders still come from the shell's MAX_PATH-byte calls.
+      {"destination of 278 bytes", {"t"}, "x.txt", {Kanji(80), Kanji(50)}, false, true, false},
+      // The shell's call leaves the first 260 bytes unterminated: that is its
+      // parent's path, and no link goes there.
+      {"destination of 262 bytes below a parent of 260",
+       {"t"},
+       "x.txt",
+       {Kanji(80), Kanji(41), "x"},
+       false,
+       true,
+       false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = MakeLongFolders(base, c.targetFolders);
+    const std::string target = folder + "\\" + c.targetName;
+    ASSERT_TRUE(MakeLongFile(target));
+    ASSERT_TRUE(FileExists(target)) << "the ANSI file calls do not reach the target";
+    std::string arguments = Quoted(target) + " /sendto /open:0";
+    std::string destination;
+    if (!c.destination.empty()) {
+      destination = MakeLongFolders(base, c.destination);
+      arguments += " " + Quoted("/path:" + destination);
+    }
+    if (c.dropExtension) {
+      arguments += " /ext:0";
+    }
+    std::string name = c.targetName;
+    if (c.dropExtension) {
+      name = name.substr(0, name.rfind('.'));
+    }
+    name += ".lnk";
+    std::vector<std::string> links;
+    if (c.inDestination) {
+      links.push_back(destination + "\\" + name);
+    }
+    if (c.inSendTo) {
+      links.push_back(sendTo + "\\" + name);
+    }
+    std::vector<std::string> expected;
+    for (const std::string &link : links) {
+      expected.push_back(LowerAscii(link));
+    }
+    std::sort(expected.begin(), expected.end());
+    const LinkWatch watch;
+    Launch(arguments);
+    EXPECT_EQ(watch.Added(), expected);
+    for (const std::string &link : links) {
+      SCOPED_TRACE(link.size());
+      const LinkInfo info = ReadLink(link);
+      EXPECT_TRUE(info.loaded);
+      EXPECT_EQ(info.target, target);
+      EXPECT_EQ(info.workingDirectory, folder);
+      const std::string report = LnkinfoReport(link);
+      ASSERT_NE(report, "") << "lnkinfo did not run";
+      EXPECT_NE(report.find("Local path\t\t\t: " + Utf8(target) + "\n"), std::string::npos)
+          << report;
+      EXPECT_NE(report.find("Working directory\t\t: " + Utf8(folder) + "\n"), std::string::npos)
+          << report;
+    }
+    RemoveLongTree(target);
   }
   RemoveLongTree(base);
 }

@@ -297,8 +297,19 @@ std::string LnkinfoReport(const std::string &link) {
   if (unixPath == nullptr) {
     return std::string();
   }
-  std::string commandLine = "Z:\\usr\\bin\\lnkinfo " + Quoted(unixPath);
+  // The Unix path is UTF-8; the command line reaches lnkinfo through UTF-16,
+  // so it is passed in UTF-16 and arrives as it was.
+  std::vector<WCHAR> commandLine(strlen(unixPath) + 64);
+  const std::wstring head = L"Z:\\usr\\bin\\lnkinfo -c windows-932 \"";
+  std::copy(head.begin(), head.end(), commandLine.begin());
+  const int units = MultiByteToWideChar(CP_UTF8, 0, unixPath, -1, commandLine.data() + head.size(),
+                                        static_cast<int>(commandLine.size() - head.size() - 2));
   HeapFree(GetProcessHeap(), 0, unixPath);
+  if (units <= 0) {
+    return std::string();
+  }
+  commandLine[head.size() + static_cast<size_t>(units) - 1] = L'"';
+  commandLine[head.size() + static_cast<size_t>(units)] = 0;
   const std::string reportPath = std::string(kScratchRoot) + "\\lnkinfo.txt";
   MakeDirectories(kScratchRoot);
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -307,16 +318,14 @@ std::string LnkinfoReport(const std::string &link) {
   if (report == INVALID_HANDLE_VALUE) {
     return std::string();
   }
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = report;
   startup.hStdError = report;
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
   PROCESS_INFORMATION info = {};
-  const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &info) != FALSE;
+  const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, nullptr, &startup, &info) != FALSE;
   CloseHandle(report);
   if (!started) {
     return std::string();

@@ -83,7 +83,8 @@ private:
 };
 
 // The report of lnkinfo, the Linux reader of link files, on a link given by
-// its Windows path; "" when lnkinfo cannot be started.
+// its Windows path, its ANSI strings read in code page 932 and printed in
+// UTF-8; "" when lnkinfo cannot be started.
 std::string LnkinfoReport(const std::string &link);
 
 // One run of linkto.exe: every visible top-level window it showed, as
