@@ -142,6 +142,14 @@ bool WritePng(const std::string &path, int width, int height,
 }
 
 bool CaptureWindow(HWND window, int *width, int *height, std::vector<unsigned char> *rgb) {
+  // Paint first: have the window and its children painted now, then a round
+  // trip to the window's thread, so the picture holds every control.
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &answer) == 0) {
+    return false;
+  }
   RECT rect = {};
   if (!GetWindowRect(window, &rect) || rect.right <= rect.left || rect.bottom <= rect.top) {
     return false;
