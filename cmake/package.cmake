@@ -1,7 +1,7 @@
 # The release package, dist/linkto-<version>.zip (tools/release makes it):
 #
-#   linkto-<version>/x86/linkto.exe     the i686 program (release32 build)
-#   linkto-<version>/x64/linkto.exe     the x86_64 program (release64 build)
+#   linkto-<version>/x86/linkto.exe     the i686 program (win32 build)
+#   linkto-<version>/x64/linkto.exe     the x86_64 program (win64 build, the one tested)
 #   linkto-<version>/README-ja.md       user guide, Japanese (docs/user-guide.ja.md)
 #   linkto-<version>/README-en.md       user guide, English (docs/user-guide.en.md)
 #   linkto-<version>/LICENSE

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Checks the release package of LinkTo.
 
-    tools/check_package.py [ZIP] [--version X.Y.Z]
+    tools/check_package.py [ZIP] [--version X.Y.Z] [--x64 EXE] [--x86 EXE]
 
 ZIP defaults to dist/linkto-<version>.zip, the version to the one in
-CMakeLists.txt. Checked: the package holds exactly the expected files under
-linkto-<version>/; both programs are stripped GUI PE images of the right
-machine type (read here and, where binutils are at hand, by objdump -f),
+CMakeLists.txt, the built programs to build/win64/linkto.exe (the file the
+end-to-end tests run) and build/win32/linkto.exe. Checked: the package holds
+exactly the expected files under linkto-<version>/; each program packed has
+the bytes (SHA-256) of the built one and is at most 64 KiB; both programs are
+stripped GUI PE images of the right machine type (read here and, where binutils are at hand, by objdump -f),
 import system DLLs only, carry a version resource of the project version and
 the application manifest as resource type 24 id 1 (run as invoker, common
 controls 6, the supported systems, DPI aware); both user guides are UTF-8
@@ -16,6 +18,7 @@ Prints one line per check and exits 1 when any fails.
 """
 
 import argparse
+import hashlib
 import os
 import re
 import shutil
@@ -39,6 +42,7 @@ SUPPORTED_OS = {
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
 }
 SCREENSHOTS = ["destination-dialog.png", "menu-items-dialog.png", "command-line-dialog.png"]
+MAX_PROGRAM_BYTES = 64 * 1024
 RT_VERSION = 16
 RT_MANIFEST = 24
 
@@ -287,6 +291,10 @@ def main():
     parser = argparse.ArgumentParser(description="Checks the LinkTo release package.")
     parser.add_argument("zip", nargs="?")
     parser.add_argument("--version", default=project_version())
+    parser.add_argument("--x64", default=os.path.join(ROOT, "build", "win64", "linkto.exe"),
+                        help="the built x86_64 program (the one the tests ran)")
+    parser.add_argument("--x86", default=os.path.join(ROOT, "build", "win32", "linkto.exe"),
+                        help="the built i686 program")
     args = parser.parse_args()
     version = args.version
     path = args.zip or os.path.join(ROOT, "dist", "linkto-%s.zip" % version)
@@ -309,7 +317,18 @@ def main():
         for arch in ("x86", "x64"):
             name = top + arch + "/linkto.exe"
             if name in members:
-                check_program(name, arch, read(name), version)
+                data = read(name)
+                check(len(data) <= MAX_PROGRAM_BYTES, "%s: %d bytes, at most %d" % (
+                    name, len(data), MAX_PROGRAM_BYTES))
+                built = getattr(args, arch)
+                built_hash = None
+                if os.path.isfile(built):
+                    with open(built, "rb") as f:
+                        built_hash = hashlib.sha256(f.read()).hexdigest()
+                packed_hash = hashlib.sha256(data).hexdigest()
+                check(built_hash == packed_hash, "%s: same bytes as %s (sha256 %s)" % (
+                    name, built, packed_hash[:16]))
+                check_program(name, arch, data, version)
         for guide in ("README-ja.md", "README-en.md"):
             if top + guide in members:
                 check_guide(top + guide, read(top + guide), members, top)

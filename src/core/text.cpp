@@ -100,9 +100,17 @@ int BoundedFormatV(char *buf, unsigned size, const char *format, va_list args) {
   if (size == 0) {
     return -1;
   }
+#if defined(_WIN32)
+  // The system C library's formatter. The C99 one of the toolchain's runtime
+  // would link some 20 KB of floating-point formatting into the program. It
+  // returns -1 for a text longer than size and leaves a text of exactly size
+  // bytes unterminated; both count as cut below.
+  int length = _vsnprintf(buf, size, format, args);
+#else
   int length = vsnprintf(buf, size, format, args);
+#endif
   if (length < 0 || static_cast<unsigned>(length) >= size) {
-    // Cut or failed. Some runtimes leave a cut text unterminated.
+    // Cut or failed: terminated here, whatever the formatter left.
     buf[size - 1] = 0;
     return -1;
   }
