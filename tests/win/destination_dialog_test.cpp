@@ -232,7 +232,7 @@ LinktoRun RunWithDialog(const std::string &arguments, Script *script,
                         const std::vector<std::string> &links = {}) {
   openLog->Reset(links);
   LinktoRun run = RunLinkto(arguments, kProcessWaitMs, DriveDialog, script);
-  EXPECT_TRUE(run.process.started);
+  EXPECT_TRUE(run.process.started) << "CreateProcess error " << run.process.startError;
   EXPECT_FALSE(run.process.timedOut);
   EXPECT_EQ(run.process.exitCode, 0u);
   EXPECT_EQ(script->dialogs, 1);

@@ -35,7 +35,7 @@ DebugRun RunLinkto(const std::string &commandLine) {
 TEST(Entry, TracesEveryArgumentByteForByte) {
   const std::string exe = LinktoExe();
   const DebugRun run = RunLinkto(Quoted(exe) + " /sendto \"C:\\no such dir\\a b.txt\"");
-  ASSERT_TRUE(run.process.started);
+  ASSERT_TRUE(run.process.started) << "CreateProcess error " << run.process.startError;
   EXPECT_FALSE(run.process.timedOut);
   EXPECT_EQ(run.process.exitCode, 0u);
   const std::vector<std::string> expected = {
@@ -90,7 +90,7 @@ TEST(Entry, TraceMatchesTheSplitterForWorkedExamples) {
   for (const char *text : texts) {
     SCOPED_TRACE(text);
     const DebugRun run = RunLinkto(text);
-    ASSERT_TRUE(run.process.started);
+    ASSERT_TRUE(run.process.started) << "CreateProcess error " << run.process.startError;
     EXPECT_FALSE(run.process.timedOut);
     EXPECT_EQ(run.process.exitCode, 0u);
     EXPECT_EQ(run.debugStrings, ExpectedTrace(text));

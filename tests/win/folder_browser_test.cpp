@@ -82,7 +82,7 @@ LinktoRun Launch(const std::string &arguments, WindowHandler handler = nullptr,
                  void *user = nullptr, const std::vector<std::string> &links = {}) {
   openLog->Reset(links);
   LinktoRun run = RunLinkto(arguments, kProcessWaitMs, handler, user);
-  EXPECT_TRUE(run.process.started);
+  EXPECT_TRUE(run.process.started) << "CreateProcess error " << run.process.startError;
   EXPECT_FALSE(run.process.timedOut);
   EXPECT_EQ(run.process.exitCode, 0u);
   return run;

@@ -36,7 +36,7 @@ std::string Hex(DWORD value) {
 }
 
 void ExpectCleanExit(const ProcessResult &process) {
-  EXPECT_TRUE(process.started);
+  EXPECT_TRUE(process.started) << "CreateProcess error " << process.startError;
   EXPECT_FALSE(process.timedOut);
   EXPECT_EQ(Hex(process.exitCode), Hex(0));
 }
@@ -508,7 +508,11 @@ bool SetImmutable(const std::string &folder, bool on) {
   const std::string command =
       std::string("Z:\\usr\\bin\\chattr ") + (on ? "+i " : "-i ") + Quoted(unixPath);
   HeapFree(GetProcessHeap(), 0, unixPath);
-  RunProcess(command, kProcessWaitMs);
+  const ProcessResult chattr = RunProcess(command, kProcessWaitMs);
+  if (!chattr.started || chattr.timedOut) {
+    printf("note: %s did not run (CreateProcess error %lu, timed out %d)\n", command.c_str(),
+           static_cast<unsigned long>(chattr.startError), chattr.timedOut ? 1 : 0);
+  }
   return WaitFor([&] { return Writable(folder) != on; }, kWaitMs);
 }
 

@@ -183,7 +183,7 @@ TEST(HeapCount, CommandLineRunsLeaveNoBlock) {
     openLog->Reset({});
     TakeReport();
     const LinktoRun result = RunLinkto(run.arguments);
-    EXPECT_TRUE(result.process.started);
+    EXPECT_TRUE(result.process.started) << "CreateProcess error " << result.process.startError;
     EXPECT_FALSE(result.process.timedOut);
     EXPECT_EQ(result.process.exitCode, 0u);
     EXPECT_EQ(watch.Added().size(), run.links);

@@ -252,7 +252,7 @@ TEST(MenuItemsDialog, TheRegisteredVerbMakesTheShortcut) {
 
   openLog.Reset({link});
   const ProcessResult run = RunProcess(command, kProcessWaitMs);
-  EXPECT_TRUE(run.started) << command;
+  EXPECT_TRUE(run.started) << command << ": CreateProcess error " << run.startError;
   EXPECT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_EQ(watch.Added(), std::vector<std::string>{LowerAscii(link)});

@@ -74,7 +74,7 @@ void ExpectLinks(const LinkWatch &watch, const std::vector<Expected> &expected) 
 LinktoRun Launch(const std::string &arguments, const std::vector<std::string> &links = {}) {
   openLog->Reset(links);
   LinktoRun run = RunLinkto(arguments);
-  EXPECT_TRUE(run.process.started);
+  EXPECT_TRUE(run.process.started) << "CreateProcess error " << run.process.startError;
   EXPECT_FALSE(run.process.timedOut);
   EXPECT_EQ(run.process.exitCode, 0u);
   return run;

@@ -367,6 +367,7 @@ LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs, WindowHandler
   PROCESS_INFORMATION info = {};
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &info)) {
+    run.process.startError = GetLastError();
     return run;
   }
   run.process.started = true;

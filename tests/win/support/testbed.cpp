@@ -67,6 +67,7 @@ ProcessResult RunProcess(const std::string &commandLine, DWORD timeoutMs) {
   ProcessResult result;
   PROCESS_INFORMATION info = {};
   if (!StartProcess(std::string(), commandLine, 0, &info)) {
+    result.startError = GetLastError();
     return result;
   }
   HandleGuard process(info.hProcess);
@@ -90,6 +91,7 @@ DebugRun RunUnderDebugger(const std::string &program, const std::string &command
   DebugRun run;
   PROCESS_INFORMATION info = {};
   if (!StartProcess(program, commandLine, DEBUG_ONLY_THIS_PROCESS, &info)) {
+    run.process.startError = GetLastError();
     return run;
   }
   HandleGuard process(info.hProcess);

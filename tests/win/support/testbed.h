@@ -26,6 +26,7 @@ constexpr DWORD kProcessWaitMs = 120000;
 
 struct ProcessResult {
   bool started = false;
+  DWORD startError = 0; // GetLastError of the failed CreateProcess, when not started
   bool timedOut = false;
   DWORD exitCode = 0;
 };
