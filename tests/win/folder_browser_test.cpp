@@ -69,7 +69,7 @@ bool ChooseIn(HWND window, void *user) {
     return false;
   }
   const std::string &folder = *static_cast<const std::string *>(user);
-  Sleep(200);                      // the browser fills its tree after it shows
+  EXPECT_TRUE(WaitForTreeItems(window)) << "the browser's tree stayed empty";
   EXPECT_FALSE(OkEnabled(window)); // the empty initial path selects nothing
   EXPECT_TRUE(SelectInBrowser(window, folder));
   EXPECT_TRUE(WaitUntil(OkEnabled, window, kWaitMs));

@@ -476,8 +476,12 @@ TEST(HostileInput, JapanesePathsAreMeasuredInCharacters) {
 namespace {
 
 // True when a new file can be made in folder (it is removed again).
+// Each probe has a name of its own: a probe made just before the folder
+// turned immutable cannot be deleted, and must not stand in the way of the
+// probes after it is writable again.
 bool Writable(const std::string &folder) {
-  const std::string probe = folder + "\\probe.tmp";
+  static unsigned probes = 0;
+  const std::string probe = folder + "\\probe" + std::to_string(++probes) + ".tmp";
   const HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {

@@ -12,6 +12,7 @@
 #include <vector>
 #include <array>
 
+#include "dialog_driver.h"
 #include "linkbed.h"
 #include "core/text.h"
 #include "shell/shell_folders.h"
@@ -218,16 +219,16 @@ class ChooseFolderTest : public ::testing::Test {
 protected:
   // Waits for the browser of this process and returns it, or null.
   static HWND FindBrowser() {
-    for (int i = 0; i < 200; ++i) {
-      HWND found = nullptr;
-      EnumThreadWindows(browserThread_, FindDialog, reinterpret_cast<LPARAM>(&found));
-      if (found != nullptr) {
-        Sleep(200); // let the browser finish filling its tree
-        return found;
-      }
-      Sleep(50);
+    HWND found = nullptr;
+    if (!WaitFor(
+            [&found] {
+              EnumThreadWindows(browserThread_, FindDialog, reinterpret_cast<LPARAM>(&found));
+              return found != nullptr;
+            },
+            kWaitMs)) {
+      return nullptr;
     }
-    return nullptr;
+    return WaitForTreeItems(found) ? found : nullptr;
   }
 
   static bool OkEnabled(HWND browser) { return IsWindowEnabled(GetDlgItem(browser, IDOK)) != 0; }

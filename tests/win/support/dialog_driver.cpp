@@ -1,5 +1,7 @@
 #include "dialog_driver.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 #include "testbed.h"
@@ -23,6 +25,19 @@ bool ClickButton(HWND dialog, int id) {
   DWORD_PTR result = 0;
   return SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWaitMs,
                              &result) != 0;
+}
+
+bool WaitForTreeItems(HWND dialog) {
+  const HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
+  return tree != nullptr &&
+         WaitFor(
+             [tree] {
+               DWORD_PTR count = 0;
+               return SendMessageTimeoutA(tree, TVM_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kWaitMs,
+                                          &count) != 0 &&
+                      count > 0;
+             },
+             kWaitMs);
 }
 
 bool PressKey(HWND window, WORD virtualKey) {

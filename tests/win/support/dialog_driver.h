@@ -40,6 +40,11 @@ template <typename Condition> bool WaitFor(Condition condition, DWORD timeoutMs)
   }
 }
 
+// Waits until the dialog's tree view holds items: the folder browser fills its
+// tree as it opens. Each poll is a message round trip to the dialog's thread.
+// False when there is no tree or it stays empty for kWaitMs.
+bool WaitForTreeItems(HWND dialog);
+
 // Writes an 8-bit RGB image (rows top to bottom, 3 bytes a pixel) as a PNG.
 bool WritePng(const std::string &path, int width, int height,
               const std::vector<unsigned char> &rgb);

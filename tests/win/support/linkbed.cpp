@@ -285,33 +285,47 @@ LinkWatch::~LinkWatch() {
   }
 }
 
-std::string LnkinfoReport(const std::string &link) {
+namespace {
+
+// The Unix name of a Windows path as UTF-16 (the way a command line reaches a
+// Unix program under Wine), or empty.
+std::wstring UnixNameOf(const std::string &path) {
   typedef char *(CDECL * UnixName)(const WCHAR *);
   const UnixName toUnix = reinterpret_cast<UnixName>(reinterpret_cast<void *>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   WCHAR wide[1024] = {};
-  if (toUnix == nullptr || MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, 1024) <= 0) {
-    return std::string();
+  if (toUnix == nullptr || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 1024) <= 0) {
+    return std::wstring();
   }
   char *unixPath = toUnix(wide);
   if (unixPath == nullptr) {
-    return std::string();
+    return std::wstring();
   }
-  // The Unix path is UTF-8; the command line reaches lnkinfo through UTF-16,
-  // so it is passed in UTF-16 and arrives as it was.
-  std::vector<WCHAR> commandLine(strlen(unixPath) + 64);
-  const std::wstring head = L"Z:\\usr\\bin\\lnkinfo -c windows-932 \"";
-  std::copy(head.begin(), head.end(), commandLine.begin());
-  const int units = MultiByteToWideChar(CP_UTF8, 0, unixPath, -1, commandLine.data() + head.size(),
-                                        static_cast<int>(commandLine.size() - head.size() - 2));
+  std::vector<WCHAR> name(strlen(unixPath) + 1);
+  const int units =
+      MultiByteToWideChar(CP_UTF8, 0, unixPath, -1, name.data(), static_cast<int>(name.size()));
   HeapFree(GetProcessHeap(), 0, unixPath);
-  if (units <= 0) {
+  return units > 0 ? std::wstring(name.data()) : std::wstring();
+}
+
+} // namespace
+
+std::string LnkinfoReport(const std::string &link) {
+  MakeDirectories(kScratchRoot);
+  const std::string reportPath = std::string(kScratchRoot) + "\\lnkinfo.txt";
+  const std::string donePath = reportPath + ".done";
+  DeleteFileA(donePath.c_str());
+  const std::wstring unixLink = UnixNameOf(link), unixDone = UnixNameOf(donePath);
+  if (unixLink.empty() || unixDone.empty()) {
     return std::string();
   }
-  commandLine[head.size() + static_cast<size_t>(units) - 1] = L'"';
-  commandLine[head.size() + static_cast<size_t>(units)] = 0;
-  const std::string reportPath = std::string(kScratchRoot) + "\\lnkinfo.txt";
-  MakeDirectories(kScratchRoot);
+  // Wine may signal a Unix program's process before the program has run, so
+  // the shell around lnkinfo leaves a file behind once lnkinfo has ended, and
+  // that file is what is waited for. The paths go in UTF-16 and arrive as
+  // they were.
+  std::wstring commandLine =
+      L"Z:\\bin\\sh -c \"/usr/bin/lnkinfo -c windows-932 \\\"$1\\\"; echo end >\\\"$2\\\"\" sh \"" +
+      unixLink + L"\" \"" + unixDone + L"\"";
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE report = CreateFileA(reportPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -324,35 +338,37 @@ std::string LnkinfoReport(const std::string &link) {
   startup.hStdOutput = report;
   startup.hStdError = report;
   PROCESS_INFORMATION info = {};
-  const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                      nullptr, nullptr, &startup, &info) != FALSE;
+  const bool started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &info) != FALSE;
   CloseHandle(report);
   if (!started) {
+    printf("note: lnkinfo did not start (CreateProcess error %lu)\n",
+           static_cast<unsigned long>(GetLastError()));
     return std::string();
   }
-  // Wine hands a Unix program on and may signal its process before the
-  // program has written anything: wait until the report stops growing.
-  WaitForSingleObject(info.hProcess, 20000);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
-  std::string text;
-  size_t stableRounds = 0;
-  for (int round = 0; round < 200 && stableRounds < 3; ++round) {
-    Sleep(50);
-    std::string now;
-    FILE *file = fopen(reportPath.c_str(), "rb");
-    if (file != nullptr) {
-      char buffer[4096];
-      size_t got = 0;
-      while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) {
-        now.append(buffer, got);
-      }
-      fclose(file);
+  const DWORD start = GetTickCount();
+  while (GetFileAttributesA(donePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount() - start > kProcessWaitMs) {
+      printf("note: lnkinfo had not ended after %lu ms\n",
+             static_cast<unsigned long>(kProcessWaitMs));
+      return std::string();
     }
-    stableRounds = !now.empty() && now == text ? stableRounds + 1 : 0;
-    text = now;
+    Sleep(20);
+  }
+  std::string text;
+  FILE *file = fopen(reportPath.c_str(), "rb");
+  if (file != nullptr) {
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) {
+      text.append(buffer, got);
+    }
+    fclose(file);
   }
   DeleteFileA(reportPath.c_str());
+  DeleteFileA(donePath.c_str());
   return text;
 }
 
