@@ -121,3 +121,23 @@ TEST(Entry, HarderCommandLinesTraceAsSplit) {
     EXPECT_EQ(run.process.exitCode, 0u);
   }
 }
+
+// A process this thread debugs from an earlier start (here one started and
+// never watched, as when a start fails after the debugger was attached) sends
+// its events to the same thread: none of them may count as the next run's.
+TEST(Entry, AnEarlierDebuggeeNeverStandsInForTheNextRun) {
+  std::string earlier = Quoted(LinktoExe()) + " /sendto \"C:\\no such dir\\earlier.txt\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION left = {};
+  ASSERT_TRUE(CreateProcessA(nullptr, &earlier[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+                             nullptr, nullptr, &startup, &left));
+  const std::string next = Quoted(LinktoExe()) + " /sendto \"C:\\no such dir\\next.txt\"";
+  const DebugRun run = RunLinkto(next);
+  EXPECT_EQ(run.debugStrings, ExpectedTrace(next));
+  EXPECT_EQ(run.process.exitCode, 0u);
+  TerminateProcess(left.hProcess, 0);
+  DebugActiveProcessStop(left.dwProcessId);
+  CloseHandle(left.hThread);
+  CloseHandle(left.hProcess);
+}

@@ -1,5 +1,7 @@
 #include "testbed.h"
 
+#include <cstdio>
+
 namespace {
 
 struct HandleGuard {
@@ -31,6 +33,19 @@ BOOL CALLBACK CancelWindow(HWND window, LPARAM processId) {
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
   }
   return TRUE;
+}
+
+// The file handle that process-start and DLL-load events hand the debugger.
+void CloseEventFile(const DEBUG_EVENT &event) {
+  HANDLE file = nullptr;
+  if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT) {
+    file = event.u.CreateProcessInfo.hFile;
+  } else if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT) {
+    file = event.u.LoadDll.hFile;
+  }
+  if (file != nullptr) {
+    CloseHandle(file);
+  }
 }
 
 } // namespace
@@ -112,16 +127,21 @@ DebugRun RunUnderDebugger(const std::string &program, const std::string &command
       continue;
     }
     DWORD continueStatus = DBG_CONTINUE;
+    if (event.dwProcessId != info.dwProcessId) {
+      // Left from an earlier run on this thread, such as a process whose
+      // start failed after the debugger was attached: never this run's.
+      printf("note: debug event %lu of process %lu, not of this run's %lu, ignored\n",
+             static_cast<unsigned long>(event.dwDebugEventCode),
+             static_cast<unsigned long>(event.dwProcessId),
+             static_cast<unsigned long>(info.dwProcessId));
+      CloseEventFile(event);
+      ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+      continue;
+    }
     switch (event.dwDebugEventCode) {
     case CREATE_PROCESS_DEBUG_EVENT:
-      if (event.u.CreateProcessInfo.hFile != nullptr) {
-        CloseHandle(event.u.CreateProcessInfo.hFile);
-      }
-      break;
     case LOAD_DLL_DEBUG_EVENT:
-      if (event.u.LoadDll.hFile != nullptr) {
-        CloseHandle(event.u.LoadDll.hFile);
-      }
+      CloseEventFile(event);
       break;
     case OUTPUT_DEBUG_STRING_EVENT: {
       const OUTPUT_DEBUG_STRING_INFO &out = event.u.DebugString;
