@@ -53,13 +53,39 @@ bool PressKey(HWND window, WORD virtualKey) {
   return SendInput(2, keys, sizeof(INPUT)) == 2;
 }
 
+namespace {
+
+// True while the thread runs the system's move or size loop.
+bool InMoveSize(DWORD thread) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE) != 0;
+}
+
+} // namespace
+
 void DragWithMouse(POINT from, int dx, int dy) {
+  // A press on the caption or a sizing border starts the system's move or
+  // size loop in the window's thread; a busy machine may get there late, so
+  // the drag waits for the loop to begin and, after the release, to end.
+  const HWND window = GetAncestor(WindowFromPoint(from), GA_ROOT);
+  const DWORD thread = window != nullptr ? GetWindowThreadProcessId(window, nullptr) : 0;
+  DWORD_PTR hit = HTNOWHERE;
+  if (window != nullptr) {
+    SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(from.x, from.y), SMTO_ABORTIFHUNG,
+                        kWaitMs, &hit);
+  }
+  const bool loops = thread != 0 && (hit == HTCAPTION || (hit >= HTLEFT && hit <= HTBOTTOMRIGHT));
   SetCursorPos(from.x, from.y);
   Sleep(50);
   INPUT press = {};
   press.type = INPUT_MOUSE;
   press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   SendInput(1, &press, sizeof press);
+  if (loops && !WaitFor([thread] { return InMoveSize(thread); }, kWaitMs)) {
+    printf("note: the window did not start its move or size loop within %lu ms\n",
+           static_cast<unsigned long>(kWaitMs));
+  }
   Sleep(100);
   const int steps = 4;
   for (int i = 1; i <= steps; ++i) {
@@ -70,6 +96,10 @@ void DragWithMouse(POINT from, int dx, int dy) {
   release.type = INPUT_MOUSE;
   release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(1, &release, sizeof release);
+  if (loops && !WaitFor([thread] { return !InMoveSize(thread); }, kWaitMs)) {
+    printf("note: the window's move or size loop did not end within %lu ms\n",
+           static_cast<unsigned long>(kWaitMs));
+  }
   Sleep(100);
 }
 

@@ -18,7 +18,8 @@ bool ClickButton(HWND dialog, int id);
 // the system's input queue. False when window did not become foreground.
 bool PressKey(HWND window, WORD virtualKey);
 // Presses the left mouse button at from (screen coordinates), moves by (dx,
-// dy) in steps and releases it.
+// dy) in steps and releases it. A press that starts the window's move or size
+// loop is waited on until the loop begins, and the release until it ends.
 void DragWithMouse(POINT from, int dx, int dy);
 
 // How long the tests wait for another process to do what they expect of it
