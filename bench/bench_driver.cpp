@@ -1,11 +1,12 @@
 // Benchmarks of LinkTo, measured side by side in one run and printed as one
 // table. Started (console) as
-//   bench_driver.exe [/runs:N] LINKTO BARE [LABEL=FILE ...]
-// LINKTO is linkto.exe, BARE is bare_shortcut.exe of the same build, each
-// FILE one whose size the table lists under LABEL (the release executables).
-// It measures:
+//   bench_driver.exe [/runs:N] LINKTO BARE FLOOR [LABEL=FILE ...]
+// LINKTO is linkto.exe, BARE is bare_shortcut.exe and FLOOR floor_shortcut.exe
+// of the same build, each FILE one whose size the table lists under LABEL
+// (the release executables). It measures:
 //   - start to exit of "LINKTO <file> /sendto /open:0" against BARE saving the
-//     same link into the same folder;
+//     same link into the same folder, and against "FLOOR <file> /sendto
+//     /open:0", which makes the same platform calls with the same DLLs;
 //   - one run with 200 targets and 3 destination folders (600 links) against
 //     BARE saving the same 600 links in one loop;
 //   - SplitCommandLine on a 32 KiB command line, both modes, against
@@ -282,12 +283,13 @@ int main(int argc, char **argv) {
     runs = atoi(argv[1] + 6);
     first = 2;
   }
-  if (argc - first < 2 || runs < 1) {
-    fprintf(stderr, "usage: bench_driver.exe [/runs:N] LINKTO BARE [LABEL=FILE ...]\n");
+  if (argc - first < 3 || runs < 1) {
+    fprintf(stderr, "usage: bench_driver.exe [/runs:N] LINKTO BARE FLOOR [LABEL=FILE ...]\n");
     return 2;
   }
   const std::string linkto = argv[first];
   const std::string bare = argv[first + 1];
+  const std::string floorProgram = argv[first + 2];
 
   char temp[MAX_PATH];
   char sendTo[MAX_PATH];
@@ -323,6 +325,8 @@ int main(int argc, char **argv) {
       Quoted(linkto) + " " + Quoted(targets.empty() ? "" : targets[0]) + " /sendto /open:0";
   const std::string bareOne =
       Quoted(bare) + " 1 " + Quoted(sendTo) + " " + Quoted(targets.empty() ? "" : targets[0]);
+  const std::string floorOne =
+      Quoted(floorProgram) + " " + Quoted(targets.empty() ? "" : targets[0]) + " /sendto /open:0";
   std::string linktoMany = Quoted(linkto);
   std::string bareMany = Quoted(bare) + " " + std::to_string(kFolders);
   for (const std::string &folder : folders) {
@@ -337,11 +341,11 @@ int main(int argc, char **argv) {
   }
   linktoMany += " /open:0";
 
-  std::vector<double> linktoOneMs, bareOneMs, linktoManyMs, bareManyMs;
-  std::vector<double> linktoOneKiB, bareOneKiB, linktoManyKiB, bareManyKiB;
+  std::vector<double> linktoOneMs, bareOneMs, floorOneMs, linktoManyMs, bareManyMs;
+  std::vector<double> linktoOneKiB, bareOneKiB, floorOneKiB, linktoManyKiB, bareManyKiB;
   // One run of each kind warms the caches first; then linkto.exe and the
-  // bare program take turns: timed runs, then the fewer runs that sample
-  // memory.
+  // reference programs take turns: timed runs, then the fewer runs that
+  // sample memory.
   const int sampleRuns = runs < 5 ? runs : 5;
   for (int run = -1; run < runs + sampleRuns && valid; ++run) {
     const bool sampling = run >= runs;
@@ -353,6 +357,7 @@ int main(int argc, char **argv) {
     };
     const Job jobs[] = {{&linktoOne, &linktoOneMs, &linktoOneKiB, false},
                         {&bareOne, &bareOneMs, &bareOneKiB, false},
+                        {&floorOne, &floorOneMs, &floorOneKiB, false},
                         {&linktoMany, &linktoManyMs, &linktoManyKiB, true},
                         {&bareMany, &bareManyMs, &bareManyKiB, true}};
     for (const Job &job : jobs) {
@@ -398,6 +403,14 @@ int main(int argc, char **argv) {
   }
 
   const Sample lOne = Summarise(linktoOneMs), bOne = Summarise(bareOneMs);
+  const Sample fOne = Summarise(floorOneMs);
+  // linkto.exe against the floor within each round, where both ran under
+  // the same load.
+  std::vector<double> roundRatios;
+  for (size_t i = 0; i < linktoOneMs.size() && i < floorOneMs.size(); ++i) {
+    roundRatios.push_back(linktoOneMs[i] / floorOneMs[i]);
+  }
+  const Sample fRatio = Summarise(roundRatios);
   const Sample lMany = Summarise(linktoManyMs), bMany = Summarise(bareManyMs);
   const int links = kTargets * kFolders;
   auto scaled = [](std::vector<double> values, double factor) {
@@ -417,16 +430,20 @@ int main(int argc, char **argv) {
   const Sample lPer = scaled(linktoManyMs, 1.0 / links), bPer = scaled(bareManyMs, 1.0 / links);
   const Sample lExtra = extra(linktoManyMs, lOne.median), bExtra = extra(bareManyMs, bOne.median);
   const Sample lOneMem = Summarise(linktoOneKiB), bOneMem = Summarise(bareOneKiB);
+  const Sample fOneMem = Summarise(floorOneKiB);
   const Sample lManyMem = Summarise(linktoManyKiB), bManyMem = Summarise(bareManyKiB);
 
   printf("LinkTo benchmarks: median [least..greatest] of %d runs (memory: %d sampled runs);\n"
-         "ratio = linkto / reference\n\n",
+         "reference = bare_shortcut.exe, floor_shortcut.exe in the rows marked floor,\n"
+         "CommandLineToArgvW in the split rows; ratio = linkto / reference\n\n",
          runs, sampleRuns);
-  printf("%-40s %-30s %-30s %s\n", "measure", "linkto.exe / SplitCommandLine",
-         "bare_shortcut / CmdLineToArgvW", "ratio");
+  printf("%-40s %-30s %-30s %s\n", "measure", "linkto.exe / SplitCommandLine", "reference",
+         "ratio");
   printf("%-40s %-30s %-30s %s\n", "-------", "-----------------------------",
          "------------------------------", "-----");
   Row("start to exit, 1 link (ms)", Figure(lOne, 1), Figure(bOne, 1), lOne.median / bOne.median);
+  Row("start to exit, 1 link, floor (ms)", Figure(lOne, 1), Figure(fOne, 1),
+      lOne.median / fOne.median);
   Row("600 links, whole run (ms)", Figure(lMany, 1), Figure(bMany, 1), lMany.median / bMany.median);
   Row("600 links, per shortcut (ms)", Figure(lPer, 3), Figure(bPer, 3), lPer.median / bPer.median);
   Row("600 links, per extra shortcut (ms)", Figure(lExtra, 3), Figure(bExtra, 3),
@@ -437,9 +454,11 @@ int main(int argc, char **argv) {
       split.verbatimNs.median / split.platformNs.median);
   Row("peak working set, 1 link (KiB)", Figure(lOneMem, 0), Figure(bOneMem, 0),
       bOneMem.median > 0 ? lOneMem.median / bOneMem.median : 0);
+  Row("peak working set, 1 link, floor (KiB)", Figure(lOneMem, 0), Figure(fOneMem, 0),
+      fOneMem.median > 0 ? lOneMem.median / fOneMem.median : 0);
   Row("peak working set, 600 links (KiB)", Figure(lManyMem, 0), Figure(bManyMem, 0),
       bManyMem.median > 0 ? lManyMem.median / bManyMem.median : 0);
-  for (int i = first + 2; i < argc; ++i) {
+  for (int i = first + 3; i < argc; ++i) {
     // LABEL=PATH: a file whose size the table lists under LABEL.
     const char *equals = strchr(argv[i], '=');
     const std::string label =
@@ -447,7 +466,8 @@ int main(int argc, char **argv) {
     const char *path = equals != nullptr ? equals + 1 : argv[i];
     Row(("size of " + label + " (bytes)").c_str(), std::to_string(FileBytes(path)), "", 0);
   }
-  printf("\nsplit tokens: %d unquoting, %d verbatim, %d CommandLineToArgvW; %zu bytes\n",
+  printf("\nstart to exit, linkto / floor within each round: %s\n", Figure(fRatio, 3).c_str());
+  printf("split tokens: %d unquoting, %d verbatim, %d CommandLineToArgvW; %zu bytes\n",
          split.unquoteCount, split.verbatimCount, split.platformCount, kCommandLineBytes);
   return 0;
 }
