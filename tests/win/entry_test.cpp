@@ -112,6 +112,7 @@ TEST(Entry, HarderCommandLinesTraceAsSplit) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.tail);
     const DebugRun run = RunLinkto(exe + c.tail);
+    ASSERT_TRUE(run.process.started) << "CreateProcess error " << run.process.startError;
     ASSERT_EQ(run.debugStrings.size(), c.arguments.size() + 1);
     for (size_t i = 0; i < c.arguments.size(); ++i) {
       char prefix[16];

@@ -376,13 +376,8 @@ LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs, WindowHandler
                     void *user) {
   LinktoRun run;
   std::string commandLine = Quoted(LinktoExe()) + " " + arguments;
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info)) {
+  if (!StartProcess(std::string(), commandLine, 0, &info)) {
     run.process.startError = GetLastError();
     return run;
   }

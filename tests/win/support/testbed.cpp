@@ -16,16 +16,6 @@ struct HandleGuard {
   HandleGuard &operator=(const HandleGuard &) = delete;
 };
 
-bool StartProcess(const std::string &program, const std::string &commandLine, DWORD flags,
-                  PROCESS_INFORMATION *info) {
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  return CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
-                        FALSE, flags, nullptr, nullptr, &startup, info) != 0;
-}
-
 BOOL CALLBACK CancelWindow(HWND window, LPARAM processId) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
@@ -76,6 +66,29 @@ std::string TestProgram(const char *name) {
 
 std::string Quoted(const std::string &text) {
   return "\"" + text + "\"";
+}
+
+bool StartProcess(const std::string &program, const std::string &commandLine, DWORD flags,
+                  PROCESS_INFORMATION *info) {
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  for (int attempt = 1;; ++attempt) {
+    std::vector<char> copy = line; // CreateProcessA may write into the line
+    if (CreateProcessA(program.empty() ? nullptr : program.c_str(), copy.data(), nullptr, nullptr,
+                       FALSE, flags, nullptr, nullptr, &startup, info)) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == kStartAttempts) {
+      SetLastError(error);
+      return false;
+    }
+    printf("note: the new process died while starting (CreateProcess error %lu), start %d of %d\n",
+           static_cast<unsigned long>(error), attempt, kStartAttempts);
+    fflush(stdout);
+  }
 }
 
 ProcessResult RunProcess(const std::string &commandLine, DWORD timeoutMs) {

@@ -24,6 +24,19 @@ std::string Quoted(const std::string &text);
 // can take many seconds; a passing run never waits it out.
 constexpr DWORD kProcessWaitMs = 120000;
 
+// How often a start is tried when the new process dies before it has finished
+// starting. A busy Wine does that now and then (CreateProcess then fails with
+// ERROR_INTERNAL_ERROR, and under a debugger only the exit event of the dead
+// process arrives, later); a program under test has not run at all then.
+constexpr int kStartAttempts = 3;
+
+// CreateProcessA with default start-up information and no inherited handles,
+// started again (with a note) while it fails with ERROR_INTERNAL_ERROR, at
+// most kStartAttempts times. Any other failure is returned at once, with
+// GetLastError telling it.
+bool StartProcess(const std::string &program, const std::string &commandLine, DWORD flags,
+                  PROCESS_INFORMATION *info);
+
 struct ProcessResult {
   bool started = false;
   DWORD startError = 0; // GetLastError of the failed CreateProcess, when not started
