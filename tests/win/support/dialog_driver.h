@@ -24,8 +24,13 @@ void DragWithMouse(POINT from, int dx, int dy);
 
 // How long the tests wait for another process to do what they expect of it
 // (answer a message, show or close a window, move): generous, since a loaded
-// machine can take seconds; a passing test never waits it out.
+// machine can take seconds, and the emulated 32-bit runs far longer; a
+// passing test never waits it out.
+#if defined(LINKTO_TESTS_EMULATED)
+constexpr DWORD kWaitMs = 300000;
+#else
 constexpr DWORD kWaitMs = 30000;
+#endif
 
 // Polls condition every 20 ms until it holds or timeoutMs have passed.
 template <typename Condition> bool WaitFor(Condition condition, DWORD timeoutMs) {
