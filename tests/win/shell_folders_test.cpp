@@ -3,6 +3,7 @@
 // folder browser driven from a second thread.
 #include <windows.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -233,6 +234,19 @@ protected:
 
   static bool OkEnabled(HWND browser) { return IsWindowEnabled(GetDlgItem(browser, IDOK)) != 0; }
 
+  // The text of the tree's selected item, or "" while nothing is selected.
+  static std::string SelectedItem(HWND browser) {
+    const HWND tree = FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
+    const HTREEITEM item = TreeView_GetSelection(tree);
+    char text[kPathBufferSize] = {};
+    TVITEMA data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    return item != nullptr && TreeView_GetItem(tree, &data) ? text : "";
+  }
+
   // Runs ChooseFolder on this thread while driver acts on the browser.
   template <typename Driver> bool Run(const char *initialPath, char *out, Driver driver) {
     browserThread_ = GetCurrentThreadId();
@@ -269,6 +283,9 @@ TEST_F(ChooseFolderTest, StartsAtTheInitialPathAndReturnsIt) {
   const std::string folder = dir.Dir("\x83\x5C\x95\x5C"); // ソ表
   char out[kPathBufferSize] = {};
   EXPECT_TRUE(Run(folder.c_str(), out, [](HWND browser) {
+    // The browser may show before the callback's selection reaches the tree.
+    EXPECT_TRUE(WaitFor([browser] { return SelectedItem(browser) == "\x83\x5C\x95\x5C"; }, kWaitMs))
+        << "waited for the tree to select the initial folder; selected: " << SelectedItem(browser);
     EXPECT_TRUE(OkEnabled(browser));
     SendMessageA(GetDlgItem(browser, IDOK), BM_CLICK, 0, 0);
   }));
