@@ -70,20 +70,19 @@ std::string Quoted(const std::string &text) {
 
 bool StartProcess(const std::string &program, const std::string &commandLine, DWORD flags,
                   PROCESS_INFORMATION *info) {
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   for (int attempt = 1;; ++attempt) {
-    std::vector<char> copy = line; // CreateProcessA may write into the line
-    if (CreateProcessA(program.empty() ? nullptr : program.c_str(), copy.data(), nullptr, nullptr,
+    std::vector<char> line(commandLine.begin(),
+                           commandLine.end()); // CreateProcessA may write into it
+    line.push_back('\0');
+    if (CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
                        FALSE, flags, nullptr, nullptr, &startup, info)) {
       return true;
     }
     const DWORD error = GetLastError();
     if (error != ERROR_INTERNAL_ERROR || attempt == kStartAttempts) {
-      SetLastError(error);
-      return false;
+      return false; // the caller reads GetLastError
     }
     printf("note: the new process died while starting (CreateProcess error %lu), start %d of %d\n",
            static_cast<unsigned long>(error), attempt, kStartAttempts);
