@@ -445,8 +445,13 @@ void FolderOpenLog::Reset(const std::vector<std::string> &links) {
 
 std::vector<OpenRecord> FolderOpenLog::Wait(size_t count, DWORD timeoutMs, DWORD settleMs) {
   const DWORD start = GetTickCount();
-  while (ReadLogLines(log_).size() < count && GetTickCount() - start < timeoutMs) {
+  size_t seen = 0;
+  while ((seen = ReadLogLines(log_).size()) < count && GetTickCount() - start < timeoutMs) {
     Sleep(50);
+  }
+  if (seen < count) {
+    ADD_FAILURE() << "waited " << timeoutMs / 1000 << " s for " << count << " folder openings in "
+                  << log_ << ", saw " << seen;
   }
   Sleep(settleMs);
   std::vector<OpenRecord> records;
