@@ -15,6 +15,9 @@
 set(LINKTO_PACKAGE_TREES "" CACHE STRING
     "Other build trees packed along with this one by cpack (tools/release sets it)")
 
+# The packed program's time stamp is the sources' (cmake/reproducible.cmake).
+set_property(TARGET linkto PROPERTY CXX_LINKER_LAUNCHER ${LINKTO_LINK_AT_EPOCH})
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   install(TARGETS linkto RUNTIME DESTINATION x86)
 else()
