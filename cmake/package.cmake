@@ -9,11 +9,12 @@
 #
 # Every Windows build installs its linkto.exe under x86/ or x64/. The build
 # that packs is the one given LINKTO_PACKAGE_TREES, the other builds whose
-# install rules the package takes in; it installs the documents as well and
-# sets up CPack (ZIP).
+# install rules the package takes in; it installs the documents as well.
+# tools/release installs that build and those trees into one folder and packs
+# it (tools/pack_zip.py: fixed order, times and permissions).
 
 set(LINKTO_PACKAGE_TREES "" CACHE STRING
-    "Other build trees packed along with this one by cpack (tools/release sets it)")
+    "Other build trees packed along with this one by tools/release")
 
 # The packed program's time stamp is the sources' (cmake/reproducible.cmake).
 set_property(TARGET linkto PROPERTY CXX_LINKER_LAUNCHER ${LINKTO_LINK_AT_EPOCH})
@@ -48,16 +49,4 @@ if(LINKTO_PACKAGE_TREES)
   endforeach()
   install(FILES docs/destination-dialog.png docs/menu-items-dialog.png
                 docs/command-line-dialog.png DESTINATION docs)
-
-  set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_NAME linkto)
-  set(CPACK_PACKAGE_VENDOR "the LinkTo developers")
-  set(CPACK_PACKAGE_FILE_NAME linkto-${PROJECT_VERSION})
-  set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
-  set(CPACK_INSTALL_CMAKE_PROJECTS "")
-  foreach(tree ${LINKTO_PACKAGE_TREES} ${CMAKE_BINARY_DIR})
-    list(APPEND CPACK_INSTALL_CMAKE_PROJECTS ${tree} ${PROJECT_NAME} ALL /)
-  endforeach()
-  include(CPack)
 endif()

@@ -1,19 +1,25 @@
 #!/usr/bin/env python3
 """Checks the release package of LinkTo.
 
-    tools/check_package.py [ZIP] [--version X.Y.Z] [--x64 EXE] [--x86 EXE]
+    tools/check_package.py [ZIP] [--version X.Y.Z] [--x64 EXE] [--x86 EXE] [--epoch SECONDS]
 
 ZIP defaults to dist/linkto-<version>.zip, the version to the one in
 CMakeLists.txt, the built programs to build/win64/linkto.exe (the file the
-end-to-end tests run) and build/win32/linkto.exe. Checked: the package holds
-exactly the expected files under linkto-<version>/; each program packed has
-the bytes (SHA-256) of the built one and is at most 64 KiB; both programs are
-stripped GUI PE images of the right machine type (read here and, where binutils are at hand, by objdump -f),
+end-to-end tests run) and build/win32/linkto.exe, the epoch (SOURCE_DATE_EPOCH)
+to the one build/win64 was built with. Checked: the package holds exactly the
+expected files under linkto-<version>/, in the order of their names, each
+dated the epoch, with fixed permissions, files deflated, no extra fields;
+SHA256SUMS beside it lists the zip and both packed programs with their sums;
+each program packed has the bytes (SHA-256) of the built one and is at most
+64 KiB; both programs are stripped GUI PE images of the right machine type
+(read here and, where binutils are at hand, by objdump -f), dated the epoch,
+with the PE checksum of their bytes, with no debug directory,
 import system DLLs only, carry a version resource of the project version and
 the application manifest as resource type 24 id 1 (run as invoker, common
 controls 6, the supported systems, DPI aware); both user guides are UTF-8
 with CRLF line ends, name every switch of the program and HKEY_CLASSES_ROOT,
-and show only screenshots the package holds; the licence is the MIT licence.
+and show only screenshots the package holds; the licence is the MIT licence;
+the screenshots, in docs/ and in the package, are PNG images under 30,000 bytes.
 Prints one line per check and exits 1 when any fails.
 """
 
@@ -26,6 +32,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import time
 import xml.etree.ElementTree as ET
 import zipfile
 
@@ -43,6 +50,7 @@ SUPPORTED_OS = {
 }
 SCREENSHOTS = ["destination-dialog.png", "menu-items-dialog.png", "command-line-dialog.png"]
 MAX_PROGRAM_BYTES = 64 * 1024
+MAX_PICTURE_BYTES = 30000
 RT_VERSION = 16
 RT_MANIFEST = 24
 
@@ -82,10 +90,12 @@ class PeImage:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         if data[pe:pe + 4] != b"PE\0\0":
             raise ValueError("no PE signature")
-        (self.machine, sections, _, self.symbol_table, _, optional_size,
+        (self.machine, sections, self.time_stamp, self.symbol_table, _, optional_size,
          _) = struct.unpack_from("<HHIIIHH", data, pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from("<H", data, opt)[0]
+        self.checksum_at = opt + 64
+        self.checksum = struct.unpack_from("<I", data, self.checksum_at)[0]
         self.subsystem = struct.unpack_from("<H", data, opt + 68)[0]
         dirs = opt + (96 if self.magic == 0x10B else 112)
         count = struct.unpack_from("<I", data, dirs - 4)[0]
@@ -96,6 +106,16 @@ class PeImage:
             name, vsize, vaddr, rsize, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
             self.sections.append((name.rstrip(b"\0").decode("latin-1"), vaddr,
                                   max(vsize, rsize), raw, rsize))
+
+    def computed_checksum(self):
+        """The image's checksum as the loader computes it: 16-bit one's
+        complement sum of the file without its checksum field, plus its length."""
+        data = self.data[:self.checksum_at] + b"\0\0\0\0" + self.data[self.checksum_at + 4:]
+        data += b"\0" * (len(data) % 2)
+        total = sum(struct.unpack("<%dH" % (len(data) // 2), data))
+        while total >> 16:
+            total = (total & 0xFFFF) + (total >> 16)
+        return total + len(self.data)
 
     def offset(self, rva):
         for _, vaddr, size, raw, rsize in self.sections:
@@ -216,7 +236,7 @@ def objdump_format(path):
     return None, None
 
 
-def check_program(name, arch, data, version):
+def check_program(name, arch, data, version, epoch):
     machine, magic, bfd_format = MACHINES[arch]
     try:
         pe = PeImage(data)
@@ -229,6 +249,13 @@ def check_program(name, arch, data, version):
           "%s: machine %#06x, optional header %#05x" % (name, pe.machine, pe.magic))
     check(pe.subsystem == 2, "%s: Windows GUI subsystem" % name)
     check(pe.symbol_table == 0, "%s: stripped (no symbol table)" % name)
+    if epoch is not None:
+        check(pe.time_stamp == epoch, "%s: PE time stamp %d is the epoch %d" % (
+            name, pe.time_stamp, epoch))
+    check(pe.checksum == pe.computed_checksum(), "%s: PE checksum %#x is that of its bytes" % (
+        name, pe.checksum))
+    check(len(pe.directories) > 6 and pe.directories[6] == (0, 0),
+          "%s: no debug directory" % name)
     with tempfile.NamedTemporaryFile(suffix=".exe") as f:
         f.write(data)
         f.flush()
@@ -287,6 +314,64 @@ def check_guide(name, data, members, top):
         name, " (missing %s)" % absent if absent else ""))
 
 
+def built_epoch():
+    try:
+        with open(os.path.join(ROOT, "build", "win64", "source-date-epoch")) as f:
+            return int(f.read())
+    except (OSError, ValueError):
+        return None
+
+
+def sha256(data):
+    return hashlib.sha256(data).hexdigest()
+
+
+def check_entries(package, epoch):
+    """Order, times, permissions and compression: what makes the zip reproducible."""
+    infos = package.infolist()
+    names = [i.filename for i in infos]
+    check(names == sorted(names, key=lambda n: n.encode("utf-8")), "entries in name order")
+    times = {i.date_time for i in infos}
+    if epoch is not None:
+        want = time.gmtime(max(epoch, 315532800))[:6]
+        want = want[:5] + (want[5] & ~1,)  # a zip holds even seconds
+        check(times == {want}, "every entry dated the epoch %d (%s)" % (epoch, sorted(times)))
+    else:
+        check(len(times) == 1, "every entry dated alike (%s)" % sorted(times))
+    odd = []
+    for i in infos:
+        mode = 0o40755 if i.is_dir() else 0o100755 if i.filename.endswith(".exe") else 0o100644
+        method = zipfile.ZIP_STORED if i.is_dir() else zipfile.ZIP_DEFLATED
+        if (i.external_attr >> 16 != mode or i.create_system != 3 or i.compress_type != method
+                or i.extra or i.comment):
+            odd.append(i.filename)
+    check(not odd, "fixed permissions, deflated files, no extra fields%s" % (
+        " (not so: %s)" % odd if odd else ""))
+
+
+def check_sums(path, package_hash, packed_hashes):
+    """SHA256SUMS beside the zip: the zip and the packed programs, by their paths."""
+    sums = os.path.join(os.path.dirname(os.path.abspath(path)), "SHA256SUMS")
+    if not check(os.path.isfile(sums), "SHA256SUMS beside the package"):
+        return
+    listed = {}
+    with open(sums, encoding="utf-8") as f:
+        for line in f:
+            m = re.fullmatch(r"([0-9a-f]{64}) [ *](.+)", line.rstrip("\n"))
+            if m:
+                listed[m.group(2)] = m.group(1)
+    want = dict(packed_hashes)
+    want[os.path.basename(path)] = package_hash
+    wrong = sorted(n for n in set(want) | set(listed) if listed.get(n) != want.get(n))
+    check(not wrong, "SHA256SUMS lists %s with their sums%s" % (
+        ", ".join(sorted(want)), " (wrong, missing or extra: %s)" % wrong if wrong else ""))
+
+
+def check_picture(name, data):
+    check(data.startswith(b"\x89PNG\r\n\x1a\n") and len(data) < MAX_PICTURE_BYTES,
+          "%s: PNG image of %d bytes, under %d" % (name, len(data), MAX_PICTURE_BYTES))
+
+
 def main():
     parser = argparse.ArgumentParser(description="Checks the LinkTo release package.")
     parser.add_argument("zip", nargs="?")
@@ -295,6 +380,8 @@ def main():
                         help="the built x86_64 program (the one the tests ran)")
     parser.add_argument("--x86", default=os.path.join(ROOT, "build", "win32", "linkto.exe"),
                         help="the built i686 program")
+    parser.add_argument("--epoch", type=int, default=built_epoch(),
+                        help="SOURCE_DATE_EPOCH of the build (default: build/win64's)")
     args = parser.parse_args()
     version = args.version
     path = args.zip or os.path.join(ROOT, "dist", "linkto-%s.zip" % version)
@@ -314,6 +401,8 @@ def main():
             "" if members == expected else ": missing %s, extra %s" % (
                 sorted(expected - members), sorted(members - expected))))
         read = lambda name: package.read(name) if name in members else b""
+        check_entries(package, args.epoch)
+        packed_hashes = {}
         for arch in ("x86", "x64"):
             name = top + arch + "/linkto.exe"
             if name in members:
@@ -324,11 +413,11 @@ def main():
                 built_hash = None
                 if os.path.isfile(built):
                     with open(built, "rb") as f:
-                        built_hash = hashlib.sha256(f.read()).hexdigest()
-                packed_hash = hashlib.sha256(data).hexdigest()
+                        built_hash = sha256(f.read())
+                packed_hash = packed_hashes[name] = sha256(data)
                 check(built_hash == packed_hash, "%s: same bytes as %s (sha256 %s)" % (
                     name, built, packed_hash[:16]))
-                check_program(name, arch, data, version)
+                check_program(name, arch, data, version, args.epoch)
         for guide in ("README-ja.md", "README-en.md"):
             if top + guide in members:
                 check_guide(top + guide, read(top + guide), members, top)
@@ -336,8 +425,11 @@ def main():
         check("MIT License" in licence and "the LinkTo developers" in licence and
               "Permission is hereby granted" in licence, "LICENSE is the MIT licence")
         for shot in SCREENSHOTS:
-            data = read(top + "docs/" + shot)
-            check(data.startswith(b"\x89PNG\r\n\x1a\n"), "docs/%s is a PNG image" % shot)
+            check_picture(top + "docs/" + shot, read(top + "docs/" + shot))
+            with open(os.path.join(ROOT, "docs", shot), "rb") as f:
+                check_picture("docs/" + shot, f.read())
+    with open(path, "rb") as f:
+        check_sums(path, sha256(f.read()), packed_hashes)
     print("package check: %s" % ("passed" if not failures else "%d FAILED" % len(failures)))
     return 1 if failures else 0
 
