@@ -2,13 +2,21 @@
 #include "settings/verb_store.h"
 
 #include "core/text.h"
+#include "settings/verb_state.h"
 
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-const REGSAM kAccess = KEY_ALL_ACCESS;
+// What the store asks for: reading; creating a key's subkeys; setting its
+// values; and, to remove a key, the right to delete it together with the
+// right to change it (Wine grants DELETE whatever a key's DACL says, but
+// checks the value right as Windows does).
+const REGSAM kReadAccess = KEY_READ;
+const REGSAM kCreateAccess = KEY_CREATE_SUB_KEY;
+const REGSAM kSetAccess = KEY_SET_VALUE;
+const REGSAM kRemoveAccess = DELETE | KEY_SET_VALUE;
 const char kShellKeyName[] = "shell";
 const char kCommandKeyName[] = "command";
 // The class string of created keys; the call takes it as non-const.
@@ -55,7 +63,7 @@ bool DeleteKey(HKEY parent, const char *name) {
 
 bool KeyExists(HKEY parent, const char *name) {
   HKEY key = nullptr;
-  if (!OpenKey(parent, name, kAccess, &key)) {
+  if (!OpenKey(parent, name, kReadAccess, &key)) {
     return false;
   }
   CloseKey(key);
@@ -156,7 +164,7 @@ bool ResolveFileClass(HKEY root, const char *extension, char *result, int size) 
   char name[kPathBufferSize];
   {
     KeyGuard extensionKey;
-    if (!OpenKey(root, extension, kAccess, extensionKey.out())) {
+    if (!OpenKey(root, extension, kReadAccess, extensionKey.out())) {
       return true;
     }
     DWORD type = REG_NONE;
@@ -174,108 +182,242 @@ bool ResolveFileClass(HKEY root, const char *extension, char *result, int size) 
   return true;
 }
 
-bool OpenClassKey(HKEY root, const char *extension, HKEY *key) {
-  *key = nullptr;
+namespace {
+
+// The two places of the verbs, in the order they are read: the user's win.
+enum Classes { kUserClasses, kMachineClasses };
+const Classes kReadOrder[] = {kUserClasses, kMachineClasses};
+
+struct ClassesRoot {
+  HKEY hive;         // under Software\Classes
+  const char *shown; // how the key path of a verb names it
+};
+const ClassesRoot kClassesRoots[] = {
+    {HKEY_CURRENT_USER, "HKEY_CURRENT_USER\\Software\\Classes\\"},
+    {HKEY_LOCAL_MACHINE, "HKEY_CLASSES_ROOT\\"},
+};
+// Software\Classes\ and a class name of at most 260 bytes.
+constexpr unsigned kClassPathSize = kPathBufferSize + 18;
+
+// The class of extension under HKEY_CLASSES_ROOT into className
+// (kPathBufferSize bytes); false when there is none to work under.
+bool ResolveClass(const char *extension, char *className) {
   if (!IsName(extension)) {
     return false;
   }
-  char className[kPathBufferSize];
-  ResolveFileClass(root, extension, className, kPathBufferSize);
-  if (className[0] == '\0') {
-    return false;
-  }
-  return OpenKey(root, className, kAccess, key);
+  ResolveFileClass(HKEY_CLASSES_ROOT, extension, className, kPathBufferSize);
+  return className[0] != '\0';
 }
 
-bool OpenShellKey(HKEY root, const char *extension, HKEY *key) {
-  *key = nullptr;
+// Opens the class key in where's classes; create makes it where it is missing.
+bool OpenClassIn(Classes where, const char *className, REGSAM access, bool create, HKEY *key) {
+  char path[kClassPathSize];
+  BoundedFormat(path, sizeof path, "Software\\Classes\\%s", className);
+  const HKEY hive = kClassesRoots[where].hive;
+  return create ? CreateKey(hive, path, access, key) : OpenKey(hive, path, access, key);
+}
+
+// Opens (never creates) CLASS\shell in where's classes for reading.
+bool OpenShellIn(Classes where, const char *className, HKEY *key) {
   KeyGuard classKey;
-  if (!OpenClassKey(root, extension, classKey.out())) {
-    return false;
-  }
-  return OpenKey(classKey.get(), kShellKeyName, kAccess, key);
+  return OpenClassIn(where, className, kReadAccess, false, classKey.out()) &&
+         OpenKey(classKey.get(), kShellKeyName, kReadAccess, key);
 }
 
-bool OpenVerbKey(const char *extension, const char *verbKey, HKEY *key) {
-  *key = nullptr;
-  if (!IsName(verbKey)) {
-    return false;
-  }
-  KeyGuard shellKey;
-  if (!OpenShellKey(HKEY_CLASSES_ROOT, extension, shellKey.out())) {
-    return false;
-  }
-  return OpenKey(shellKey.get(), verbKey, kAccess, key);
+bool ClassKeyIn(Classes where, const char *className) {
+  KeyGuard classKey;
+  return OpenClassIn(where, className, kReadAccess, false, classKey.out());
 }
 
-bool RegisterVerb(const char *extension, const char *verbKey, const char *caption,
-                  const char *command) {
-  if (!IsName(verbKey) || caption == nullptr || command == nullptr) {
+bool VerbKeyIn(Classes where, const char *className, const char *verbKey) {
+  KeyGuard shell;
+  return OpenShellIn(where, className, shell.out()) && KeyExists(shell.get(), verbKey);
+}
+
+// Opens the verb key and its command key in where's classes for reading;
+// false when either is missing, for then the verb is not registered there.
+bool OpenVerbIn(Classes where, const char *className, const char *verbKey, KeyGuard *verb,
+                KeyGuard *command) {
+  KeyGuard shell;
+  if (!OpenShellIn(where, className, shell.out()) ||
+      !OpenKey(shell.get(), verbKey, kReadAccess, verb->out())) {
     return false;
   }
+  if (!OpenKey(verb->get(), kCommandKeyName, kReadAccess, command->out())) {
+    verb->Close();
+    return false;
+  }
+  return true;
+}
+
+// The registered verb as the user sees it: the user's where the user's
+// classes hold it, else the machine's.
+bool OpenHeldVerb(const char *extension, const char *verbKey, KeyGuard *verb, KeyGuard *command) {
+  char className[kPathBufferSize];
+  if (!IsName(verbKey) || !ResolveClass(extension, className)) {
+    return false;
+  }
+  for (Classes where : kReadOrder) {
+    if (OpenVerbIn(where, className, verbKey, verb, command)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Where this user writes the verb. A verb already in the user's classes is
+// the user's: a key there takes the write, as Windows does for
+// HKEY_CLASSES_ROOT. Otherwise the machine's classes when this user may
+// change them, else the user's. That is asked of the machine's shell key (of
+// the class key while it has none) by opening it for the access the write
+// needs: Wine does not guard creation, so a create that succeeds proves
+// nothing there.
+Classes WriteClasses(const char *className, const char *verbKey) {
+  if (VerbKeyIn(kUserClasses, className, verbKey)) {
+    return kUserClasses;
+  }
+  KeyGuard classKey;
+  KeyGuard probe;
+  if (!OpenClassIn(kMachineClasses, className, kReadAccess, false, classKey.out())) {
+    return kUserClasses;
+  }
+  const bool writable =
+      KeyExists(classKey.get(), kShellKeyName)
+          ? OpenKey(classKey.get(), kShellKeyName, kCreateAccess, probe.out())
+          : OpenClassIn(kMachineClasses, className, kCreateAccess, false, probe.out());
+  return writable ? kMachineClasses : kUserClasses;
+}
+
+// Whether the machine's classes hold the verb with exactly this caption and
+// command line.
+bool MachineVerbReads(const char *className, const char *verbKey, const char *caption,
+                      const char *command) {
+  KeyGuard verb;
+  KeyGuard commandKey;
+  if (!OpenVerbIn(kMachineClasses, className, verbKey, &verb, &commandKey)) {
+    return false;
+  }
+  char *storedCaption = ReadValueAlloc(verb.get(), nullptr);
+  char *storedCommand = ReadValueAlloc(commandKey.get(), nullptr);
+  const bool same = storedCaption != nullptr && storedCommand != nullptr &&
+                    StrEqual(storedCaption, caption) && StrEqual(storedCommand, command);
+  free(storedCaption);
+  free(storedCommand);
+  return same;
+}
+
+// Creates or opens the chain in where's classes and writes both values.
+bool WriteVerbIn(Classes where, const char *className, const char *verbKey, const char *caption,
+                 const char *command) {
   // Declared outermost first: the guards close command, verb, shell and
   // class, in this order.
   KeyGuard classKey;
   KeyGuard shellKey;
   KeyGuard verb;
   KeyGuard commandKey;
-  if (!OpenClassKey(HKEY_CLASSES_ROOT, extension, classKey.out()) ||
-      !CreateKey(classKey.get(), kShellKeyName, kAccess, shellKey.out()) ||
-      !CreateKey(shellKey.get(), verbKey, kAccess, verb.out())) {
+  // The user's classes get the class key where the machine's have it; a
+  // class key that neither have is never made.
+  const bool makeClass = where == kUserClasses && ClassKeyIn(kMachineClasses, className);
+  if (!OpenClassIn(where, className, kCreateAccess, makeClass, classKey.out()) ||
+      !CreateKey(classKey.get(), kShellKeyName, kCreateAccess, shellKey.out()) ||
+      !CreateKey(shellKey.get(), verbKey, kSetAccess | kCreateAccess, verb.out())) {
     return false;
   }
-  SetStringValue(verb.get(), nullptr, caption);
-  if (!CreateKey(verb.get(), kCommandKeyName, kAccess, commandKey.out())) {
+  const bool captionWritten = SetStringValue(verb.get(), nullptr, caption);
+  if (!CreateKey(verb.get(), kCommandKeyName, kSetAccess, commandKey.out())) {
     return false;
   }
-  SetStringValue(commandKey.get(), nullptr, command);
-  return true;
+  return SetStringValue(commandKey.get(), nullptr, command) && captionWritten;
+}
+
+// Deletes the command key and then the verb key under shell, when this user
+// may remove both; otherwise the verb stays whole.
+void RemoveVerb(HKEY shell, const char *verbKey) {
+  if (!KeyExists(shell, verbKey)) {
+    return;
+  }
+  KeyGuard verb;
+  if (!OpenKey(shell, verbKey, kRemoveAccess, verb.out())) {
+    return;
+  }
+  if (KeyExists(verb.get(), kCommandKeyName)) {
+    KeyGuard command;
+    if (!OpenKey(verb.get(), kCommandKeyName, kRemoveAccess, command.out())) {
+      return;
+    }
+    command.Close();
+    DeleteKey(verb.get(), kCommandKeyName);
+  }
+  verb.Close();
+  DeleteKey(shell, verbKey);
+}
+
+} // namespace
+
+bool RegisterVerb(const char *extension, const char *verbKey, const char *caption,
+                  const char *command) {
+  char className[kPathBufferSize];
+  if (!IsName(verbKey) || caption == nullptr || command == nullptr ||
+      !ResolveClass(extension, className)) {
+    return false;
+  }
+  const Classes where = WriteClasses(className, verbKey);
+  // A copy of an all-users verb would outlive that verb's removal.
+  if (where == kUserClasses && !VerbKeyIn(kUserClasses, className, verbKey) &&
+      MachineVerbReads(className, verbKey, caption, command)) {
+    return true;
+  }
+  return WriteVerbIn(where, className, verbKey, caption, command);
 }
 
 bool UnregisterVerb(const char *extension, const char *verbKey) {
-  if (!IsName(verbKey)) {
+  char className[kPathBufferSize];
+  if (!IsName(verbKey) || !ResolveClass(extension, className)) {
     return false;
   }
-  KeyGuard shellKey;
-  if (!OpenShellKey(HKEY_CLASSES_ROOT, extension, shellKey.out())) {
-    return false;
-  }
-  if (KeyExists(shellKey.get(), verbKey)) {
-    KeyGuard verb;
-    if (OpenKey(shellKey.get(), verbKey, kAccess, verb.out())) {
-      if (KeyExists(verb.get(), kCommandKeyName)) {
-        DeleteKey(verb.get(), kCommandKeyName);
-      }
-      verb.Close();
-      DeleteKey(shellKey.get(), verbKey);
+  bool found = false;
+  for (Classes where : kReadOrder) {
+    KeyGuard shell;
+    if (OpenShellIn(where, className, shell.out())) {
+      found = true;
+      RemoveVerb(shell.get(), verbKey);
     }
   }
-  return true;
+  return found;
 }
 
-char *ReadVerbCaption(const char *extension, const char *verbKey) {
+namespace {
+
+// The default value of the registered verb's key, or of its command key.
+char *ReadHeldValue(const char *extension, const char *verbKey, bool ofCommand) {
   KeyGuard verb;
-  if (!OpenVerbKey(extension, verbKey, verb.out())) {
+  KeyGuard command;
+  if (!OpenHeldVerb(extension, verbKey, &verb, &command)) {
     return nullptr;
   }
-  {
-    // Without a command key the verb is not registered.
-    KeyGuard commandKey;
-    if (!OpenKey(verb.get(), kCommandKeyName, kAccess, commandKey.out())) {
-      return nullptr;
-    }
-  }
-  return ReadValueAlloc(verb.get(), nullptr);
+  return ReadValueAlloc(ofCommand ? command.get() : verb.get(), nullptr);
+}
+
+} // namespace
+
+char *ReadVerbCaption(const char *extension, const char *verbKey) {
+  return ReadHeldValue(extension, verbKey, false);
 }
 
 char *ReadVerbCommand(const char *extension, const char *verbKey) {
-  KeyGuard commandKey;
-  {
-    KeyGuard verb;
-    if (!OpenVerbKey(extension, verbKey, verb.out()) ||
-        !OpenKey(verb.get(), kCommandKeyName, kAccess, commandKey.out())) {
-      return nullptr;
-    }
+  return ReadHeldValue(extension, verbKey, true);
+}
+
+char *ReadVerbKeyPath(const char *extension, const char *verbKey) {
+  char className[kPathBufferSize];
+  if (!IsName(verbKey) || !ResolveClass(extension, className)) {
+    return nullptr;
   }
-  return ReadValueAlloc(commandKey.get(), nullptr);
+  char path[kCommandBufferSize];
+  if (BoundedFormat(path, sizeof path, "%s%s\\%s\\%s\\%s",
+                    kClassesRoots[WriteClasses(className, verbKey)].shown, className, kShellKeyName,
+                    verbKey, kCommandKeyName) < 0) {
+    return nullptr;
+  }
+  return DupText(path);
 }

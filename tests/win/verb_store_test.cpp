@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "settings/verbs.h"
 #include "testbed.h"
+#include "verb_dialogs.h"
 
 #include <windows.h>
 
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -528,6 +530,66 @@ TEST_F(VerbStore, NoKeyStaysOpen) {
   const HANDLE before = probe();
   everyWayOut();
   EXPECT_EQ(probe(), before);
+}
+
+// Where a verb is written, read from and removed, with the machine's classes
+// open to this user or read-only (as they are to a standard user) and the
+// verb in the user's classes, the machine's, both or neither beforehand.
+TEST_F(VerbStore, TheUsersClassesTakeWhatTheMachinesRefuse) {
+  SetExeClass("exefile");
+  struct Case {
+    const char *what;
+    bool readOnly;
+    const char *user; // caption of the verb there before (command: caption + "!"), or none
+    const char *machine;
+    bool unregister; // else register "new"
+    bool userPath;   // the key path names the user's classes
+    const char *userAfter;
+    const char *machineAfter;
+  };
+  const Case kCases[] = {
+      {"open machine", false, nullptr, nullptr, false, false, nullptr, "new"},
+      {"the user's verb takes the write", false, "U", "M", false, true, "new", "M"},
+      {"read-only machine", true, nullptr, nullptr, false, true, "new", nullptr},
+      {"an all-users verb changed for the user", true, nullptr, "M", false, true, "new", "M"},
+      {"an all-users verb as it is: no copy", true, nullptr, "new", false, true, nullptr, "new"},
+      {"removed from both", false, "U", "M", true, true, nullptr, nullptr},
+      {"the all-users verb stays", true, "U", "M", true, true, nullptr, "M"},
+  };
+  const auto registered = [](const char *caption) {
+    return caption != nullptr ? Registered(caption, std::string(caption) + "!") : VerbKey();
+  };
+  for (const Case &c : kCases) {
+    SCOPED_TRACE(c.what);
+    const UserClassesGuard userClasses;
+    for (const auto &[caption, where] :
+         {std::pair(c.user, Classes::User), std::pair(c.machine, Classes::Machine)}) {
+      DeleteVerbKey(kTestVerb, where);
+      if (caption != nullptr) {
+        WriteVerbKey(kTestVerb, caption, (std::string(caption) + "!").c_str(), where);
+      }
+    }
+    std::optional<ReadOnlyMachineKeys> lock;
+    if (c.readOnly) {
+      lock.emplace({kTestVerb});
+      ASSERT_TRUE(lock->locked());
+    }
+    EXPECT_EQ(
+        Take(ReadVerbKeyPath(".exe", kTestVerb)).get(),
+        std::string(c.userPath ? "HKEY_CURRENT_USER\\Software\\Classes" : "HKEY_CLASSES_ROOT") +
+            "\\exefile\\shell\\" + kTestVerb + "\\command");
+    EXPECT_TRUE(c.unregister ? UnregisterVerb(".exe", kTestVerb)
+                             : RegisterVerb(".exe", kTestVerb, "new", "new!"));
+    // What the user sees: the user's verb, else the machine's.
+    const VerbKey seen = registered(c.userAfter != nullptr ? c.userAfter : c.machineAfter);
+    Text caption = Take(ReadVerbCaption(".exe", kTestVerb));
+    Text command = Take(ReadVerbCommand(".exe", kTestVerb));
+    EXPECT_EQ(caption != nullptr ? Registered(caption.get(), command.get()) : VerbKey(), seen);
+    lock.reset();
+    EXPECT_EQ(ReadVerbKey(kTestVerb, Classes::User), registered(c.userAfter));
+    EXPECT_EQ(ReadVerbKey(kTestVerb, Classes::Machine), registered(c.machineAfter));
+    DeleteVerbKey(kTestVerb, Classes::User);
+  }
 }
 
 // Nothing ever addresses the root of HKEY_CLASSES_ROOT or shell itself.

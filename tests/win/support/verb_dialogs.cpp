@@ -1,5 +1,7 @@
 #include "verb_dialogs.h"
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,8 +18,16 @@ namespace {
 const wchar_t kMenuTitle[] = L"メニュー項目の編集";
 const wchar_t kCommandLineTitle[] = L"コマンドライン引数の編集";
 
-std::string VerbPath(const char *verb) {
-  return std::string("exefile\\shell\\") + verb;
+const char kUserClassesKey[] = "Software\\Classes";
+const char kUserExefileKey[] = "Software\\Classes\\exefile";
+
+HKEY RootOf(Classes where) {
+  return where == Classes::User ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
+}
+
+std::string VerbPath(const char *verb, Classes where) {
+  return std::string(where == Classes::User ? "Software\\Classes\\" : "") + "exefile\\shell\\" +
+         verb;
 }
 
 struct Key {
@@ -29,10 +39,14 @@ struct Key {
   }
 };
 
-bool ReadDefault(const std::string &path, bool *keyExists, std::string *text) {
+bool KeyPresent(HKEY root, const char *path) {
   Key key;
-  *keyExists =
-      RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key.handle) == ERROR_SUCCESS;
+  return RegOpenKeyExA(root, path, 0, KEY_READ, &key.handle) == ERROR_SUCCESS;
+}
+
+bool ReadDefault(HKEY root, const std::string &path, bool *keyExists, std::string *text) {
+  Key key;
+  *keyExists = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key.handle) == ERROR_SUCCESS;
   DWORD type = 0, size = 0;
   if (!*keyExists ||
       RegQueryValueExA(key.handle, nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
@@ -48,10 +62,10 @@ bool ReadDefault(const std::string &path, bool *keyExists, std::string *text) {
   return true;
 }
 
-void WriteDefault(const std::string &path, const char *text) {
+void WriteDefault(HKEY root, const std::string &path, const char *text) {
   Key key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key.handle, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.handle,
+                            nullptr),
             ERROR_SUCCESS)
       << path;
   if (text != nullptr) {
@@ -117,50 +131,140 @@ bool DriveMenu(HWND window, void *user) {
 
 } // namespace
 
+void PrintTo(const VerbKey &key, std::ostream *out) {
+  if (!key.exists) {
+    *out << "(no verb key)";
+    return;
+  }
+  *out << "caption " << (key.hasCaption ? "\"" + key.caption + "\"" : "(none)") << ", command "
+       << (key.hasCommand      ? "\"" + key.command + "\""
+           : key.hasCommandKey ? "(key, no value)"
+                               : "(no key)");
+}
+
 bool operator==(const VerbKey &a, const VerbKey &b) {
   return a.exists == b.exists && a.hasCaption == b.hasCaption && a.caption == b.caption &&
          a.hasCommandKey == b.hasCommandKey && a.hasCommand == b.hasCommand &&
          a.command == b.command;
 }
 
-VerbKey ReadVerbKey(const char *verb) {
+VerbKey ReadVerbKey(const char *verb, Classes where) {
   VerbKey state;
-  state.hasCaption = ReadDefault(VerbPath(verb), &state.exists, &state.caption);
+  const std::string path = VerbPath(verb, where);
+  state.hasCaption = ReadDefault(RootOf(where), path, &state.exists, &state.caption);
   state.hasCommand =
-      ReadDefault(VerbPath(verb) + "\\command", &state.hasCommandKey, &state.command);
+      ReadDefault(RootOf(where), path + "\\command", &state.hasCommandKey, &state.command);
   return state;
 }
 
-void DeleteVerbKey(const char *verb) {
-  RegDeleteTreeA(HKEY_CLASSES_ROOT, VerbPath(verb).c_str());
-  RegDeleteKeyA(HKEY_CLASSES_ROOT, VerbPath(verb).c_str());
+void DeleteVerbKey(const char *verb, Classes where) {
+  RegDeleteTreeA(RootOf(where), VerbPath(verb, where).c_str());
+  RegDeleteKeyA(RootOf(where), VerbPath(verb, where).c_str());
 }
 
-void WriteVerbKey(const char *verb, const char *caption, const char *command) {
-  WriteDefault(VerbPath(verb), caption);
+void WriteVerbKey(const char *verb, const char *caption, const char *command, Classes where) {
+  WriteDefault(RootOf(where), VerbPath(verb, where), caption);
   if (command != nullptr) {
-    WriteDefault(VerbPath(verb) + "\\command", command);
+    WriteDefault(RootOf(where), VerbPath(verb, where) + "\\command", command);
   }
 }
 
+UserClassesGuard::UserClassesGuard() {
+  for (const char *path : {kUserClassesKey, kUserExefileKey}) {
+    if (!KeyPresent(HKEY_CURRENT_USER, path)) {
+      made_ = path;
+      break;
+    }
+  }
+}
+
+UserClassesGuard::~UserClassesGuard() {
+  if (!made_.empty()) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, made_.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, made_.c_str());
+  }
+}
+
+namespace {
+const Classes kBothClasses[2] = {Classes::Machine, Classes::User};
+}
+
 VerbKeysGuard::VerbKeysGuard() {
-  for (int i = 0; i < 6; ++i) {
-    saved_[i] = ReadVerbKey(kVerbKeys[i]);
-    DeleteVerbKey(kVerbKeys[i]);
+  for (int c = 0; c < 2; ++c) {
+    for (int i = 0; i < 6; ++i) {
+      saved_[c][i] = ReadVerbKey(kVerbKeys[i], kBothClasses[c]);
+      DeleteVerbKey(kVerbKeys[i], kBothClasses[c]);
+    }
   }
 }
 
 VerbKeysGuard::~VerbKeysGuard() {
-  for (int i = 0; i < 6; ++i) {
-    DeleteVerbKey(kVerbKeys[i]);
-    const VerbKey &saved = saved_[i];
-    if (saved.exists) {
-      WriteVerbKey(kVerbKeys[i], saved.hasCaption ? saved.caption.c_str() : nullptr, nullptr);
+  for (int c = 0; c < 2; ++c) {
+    const Classes where = kBothClasses[c];
+    for (int i = 0; i < 6; ++i) {
+      DeleteVerbKey(kVerbKeys[i], where);
+      const VerbKey &saved = saved_[c][i];
+      if (saved.exists) {
+        WriteVerbKey(kVerbKeys[i], saved.hasCaption ? saved.caption.c_str() : nullptr, nullptr,
+                     where);
+      }
+      if (saved.hasCommandKey) {
+        WriteDefault(RootOf(where), VerbPath(kVerbKeys[i], where) + "\\command",
+                     saved.hasCommand ? saved.command.c_str() : nullptr);
+      }
     }
-    if (saved.hasCommandKey) {
-      WriteDefault(VerbPath(kVerbKeys[i]) + "\\command",
-                   saved.hasCommand ? saved.command.c_str() : nullptr);
+  }
+}
+
+ReadOnlyMachineKeys::ReadOnlyMachineKeys(std::initializer_list<const char *> verbs) {
+  std::vector<std::string> paths = {".exe", "exefile", "exefile\\shell"};
+  for (const char *verb : verbs) {
+    for (const std::string &path :
+         {VerbPath(verb, Classes::Machine), VerbPath(verb, Classes::Machine) + "\\command"}) {
+      if (KeyPresent(HKEY_CLASSES_ROOT, path.c_str())) {
+        paths.push_back(path);
+      }
     }
+  }
+  PSECURITY_DESCRIPTOR readOnly = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)(A;;RCWD;;;BA)",
+                                                            SDDL_REVISION_1, &readOnly, nullptr)) {
+    locked_ = false;
+    return;
+  }
+  for (const std::string &path : paths) {
+    Key key;
+    Saved saved = {path, std::vector<BYTE>(4096)};
+    DWORD size = static_cast<DWORD>(saved.descriptor.size());
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &key.handle) !=
+            ERROR_SUCCESS ||
+        RegGetKeySecurity(key.handle, DACL_SECURITY_INFORMATION, saved.descriptor.data(), &size) !=
+            ERROR_SUCCESS) {
+      ADD_FAILURE() << "cannot read the DACL of HKCR\\" << path;
+      locked_ = false;
+      break;
+    }
+    saved_.push_back(saved);
+    if (RegSetKeySecurity(key.handle, DACL_SECURITY_INFORMATION, readOnly) != ERROR_SUCCESS) {
+      ADD_FAILURE() << "cannot make HKCR\\" << path << " read-only";
+      locked_ = false;
+      break;
+    }
+  }
+  LocalFree(readOnly);
+}
+
+ReadOnlyMachineKeys::~ReadOnlyMachineKeys() {
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+    Key key;
+    if (!KeyPresent(HKEY_CLASSES_ROOT, it->path.c_str())) {
+      continue; // deleted, DACL and all
+    }
+    EXPECT_TRUE(RegOpenKeyExA(HKEY_CLASSES_ROOT, it->path.c_str(), 0, WRITE_DAC, &key.handle) ==
+                    ERROR_SUCCESS &&
+                RegSetKeySecurity(key.handle, DACL_SECURITY_INFORMATION, it->descriptor.data()) ==
+                    ERROR_SUCCESS)
+        << "the DACL of HKCR\\" << it->path << " was not put back";
   }
 }
 
@@ -220,11 +324,19 @@ void RunMenuItems(const std::function<void(HWND dialog)> &script) {
   EXPECT_EQ(run.dialogs, 1);
 }
 
+HWND WaitForOwned(HWND owner, const wchar_t *title) {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = FindOwnedDialog(owner, title)) != nullptr; }, kWaitMs);
+  return found;
+}
+
 HWND OpenDetails(HWND menu, int detailsId) {
   PostMessageA(GetDlgItem(menu, detailsId), BM_CLICK, 0, 0);
-  HWND inner = nullptr;
-  WaitFor([&] { return (inner = FindOwnedDialog(menu, kCommandLineTitle)) != nullptr; }, kWaitMs);
-  return inner;
+  return WaitForOwned(menu, kCommandLineTitle);
+}
+
+std::string MessageBoxText(HWND box) {
+  return ControlText(box, 0xFFFF);
 }
 
 bool EndWith(HWND dialog, int id) {
