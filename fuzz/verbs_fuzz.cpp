@@ -2,7 +2,8 @@
 // heap buffer of exactly 1025 bytes: the whole text when it fits, else its
 // first 1024 bytes (1023 when the 1024th opens a character); and the verb
 // records filled from whatever the registry gave, every string owned once
-// (LeakSanitizer sees a string lost or freed twice).
+// (LeakSanitizer sees a string lost or freed twice); and the report of an OK
+// over any caption, in a buffer of exactly its size.
 //
 // Input: a byte choosing the verb and which strings the registry gave, the
 // module path, a 0 byte, the switch, a 0 byte, the caption, a 0 byte, the
@@ -33,6 +34,30 @@ std::string Formatted(const std::string &modulePath, const std::string &switchTe
   return text;
 }
 
+// The report with the caption naming every verb, the outcomes taken from
+// choice: it names the verbs exactly when one was not done, each by the
+// caption's first 64 bytes (63 when the 65th closes a character).
+void Report(uint8_t choice, const std::string &caption) {
+  VerbOutcome outcomes[kVerbCount];
+  const char *captions[kVerbCount];
+  bool any = false;
+  for (int i = 0; i < kVerbCount; ++i) {
+    outcomes[i] = static_cast<VerbOutcome>(((choice >> i) & 3) % 3);
+    captions[i] = caption.c_str();
+    any = any || outcomes[i] != kVerbDone;
+  }
+  std::vector<char> buffer(kReportBufferSize, '\xEE');
+  FUZZ_CHECK(FormatVerbReport(buffer.data(), outcomes, captions) == any);
+  const std::string text = TerminatedText(buffer);
+  const size_t limit = kReportCaptionSize - 1;
+  size_t kept = caption.size();
+  if (kept > limit) {
+    kept = ReferenceKinds(caption)[limit] == ByteKindTrail ? limit - 1 : limit;
+  }
+  FUZZ_CHECK(any ? text.find("\n    " + caption.substr(0, kept) + " (") != std::string::npos
+                 : text.empty());
+}
+
 // A heap string as the registry store returns it, or null.
 char *Given(bool present, const std::string &text) {
   return present ? DupText(text.c_str()) : nullptr;
@@ -52,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string command = input.TakeText();
 
   Formatted(modulePath, switchText);
+  Report(choice, caption);
   FUZZ_CHECK(Formatted(std::string(), std::string()) == "\"\"  \"%1\"");
 
   const VerbEntry &entry = kVerbTable[choice % kVerbCount];

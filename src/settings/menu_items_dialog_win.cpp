@@ -27,6 +27,9 @@ const DialogRow kDialogRows[] = {
     {24, IDC_QLAUNCH_CHECK, IDC_QLAUNCH_CAPTION, IDC_QLAUNCH_DETAILS},
 };
 
+// The caption of the message box that reports what OK could not do.
+const char kReportTitle[] = "LinkTo";
+
 VerbState *DialogStates(HWND dialog) {
   return static_cast<VerbState *>(GetPropA(dialog, PROP_DIALOGPARAM));
 }
@@ -85,9 +88,34 @@ void InitMenuItemsDialog(HWND dialog) {
   UpdateRowControls(dialog);
 }
 
+// Writes or deletes one verb as state says; what came of it, and the
+// caption that names it in the report: for a verb left registered, a new
+// heap string in *left (the caller frees it).
+VerbOutcome ApplyVerbState(const VerbEntry &entry, const VerbState &state, const char **name,
+                           char **left) {
+  *name = state.caption;
+  switch (DecideVerbWrite(state)) {
+  case kVerbRegister:
+    return RegisterVerb(kExecutableExtension, entry.verbKey, state.caption, state.command)
+               ? kVerbDone
+               : kVerbNotWritten;
+  case kVerbUnregister:
+    UnregisterVerb(kExecutableExtension, entry.verbKey);
+    // Still registered: for all users, and only an administrator may remove it.
+    *left = ReadVerbCaption(kExecutableExtension, entry.verbKey);
+    *name = *left;
+    return *left != nullptr ? kVerbLeft : kVerbDone;
+  case kVerbKeep:
+    break;
+  }
+  return kVerbDone;
+}
+
 // OK: checked rows take their caption from the edit; then every verb is
 // written or deleted. A checked row whose caption cannot be read keeps the
 // caption it had; a verb that lacks a string is left as the registry holds it.
+// Verbs that could not be brought to the state chosen are named in one
+// message; when all were, nothing is shown.
 void ConfirmMenuItems(HWND dialog) {
   VerbState *states = DialogStates(dialog);
   if (states == nullptr) {
@@ -103,18 +131,19 @@ void ConfirmMenuItems(HWND dialog) {
       state.enabled = false;
     }
   }
-  for (const VerbEntry &entry : kVerbTable) {
-    const VerbState &state = states[entry.index];
-    switch (DecideVerbWrite(state)) {
-    case kVerbRegister:
-      RegisterVerb(kExecutableExtension, entry.verbKey, state.caption, state.command);
-      break;
-    case kVerbUnregister:
-      UnregisterVerb(kExecutableExtension, entry.verbKey);
-      break;
-    case kVerbKeep:
-      break;
-    }
+  VerbOutcome outcomes[kVerbCount];
+  const char *names[kVerbCount];
+  char *left[kVerbCount] = {};
+  for (int i = 0; i < kVerbCount; ++i) {
+    const VerbEntry &entry = kVerbTable[i];
+    outcomes[i] = ApplyVerbState(entry, states[entry.index], &names[i], &left[i]);
+  }
+  char report[kReportBufferSize];
+  if (FormatVerbReport(report, outcomes, names)) {
+    MessageBoxA(dialog, report, kReportTitle, MB_OK | MB_ICONWARNING);
+  }
+  for (char *caption : left) {
+    free(caption);
   }
   EndDialog(dialog, IDOK);
 }
@@ -159,7 +188,11 @@ void LoadVerbStates(VerbState *states) {
   for (const VerbEntry &entry : kVerbTable) {
     char *caption = ReadVerbCaption(kExecutableExtension, entry.verbKey);
     char *command = ReadVerbCommand(kExecutableExtension, entry.verbKey);
-    FillVerbState(&states[entry.index], entry, caption, command, modulePath);
+    VerbState &state = states[entry.index];
+    FillVerbState(&state, entry, caption, command, modulePath);
+    // Where the verb's command line is written; the table's text when that
+    // cannot be told.
+    ReplaceOwnedText(&state.keyPath, ReadVerbKeyPath(kExecutableExtension, entry.verbKey));
   }
 }
 

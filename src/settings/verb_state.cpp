@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/text.h"
+
 char *DupText(const char *text) {
   if (text == nullptr) {
     return nullptr;
@@ -64,4 +66,57 @@ VerbWrite DecideVerbWrite(const VerbState &state) {
     return kVerbUnregister;
   }
   return state.caption != nullptr && state.command != nullptr ? kVerbRegister : kVerbKeep;
+}
+
+namespace {
+
+// One part of the report: the verbs of one outcome under their heading.
+struct ReportSection {
+  VerbOutcome outcome;
+  const char *heading;
+};
+
+// "次の項目はすべてのユーザーに登録されているため、削除できませんでした。
+// LinkTo を管理者として実行し、チェックを外して OK を押すと削除できます。" and
+// "次の項目を登録できませんでした。", in code page 932.
+const ReportSection kReportSections[] = {
+    {kVerbLeft,
+     "\x8E\x9F\x82\xCC\x8D\x80\x96\xDA\x82\xCD\x82\xB7\x82\xD7\x82\xC4\x82\xCC\x83\x86\x81["
+     "\x83U\x81[\x82\xC9\x93o\x98\x5E\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xE9\x82\xBD\x82\xDF"
+     "\x81\x41\x8D\xED\x8F\x9C\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD"
+     "\x81\x42\nLinkTo \x82\xF0\x8A\xC7\x97\x9D\x8E\xD2\x82\xC6\x82\xB5\x82\xC4\x8E\xC0\x8Ds"
+     "\x82\xB5\x81\x41\x83\x60\x83\x46\x83\x62\x83N\x82\xF0\x8AO\x82\xB5\x82\xC4 OK \x82\xF0"
+     "\x89\x9F\x82\xB7\x82\xC6\x8D\xED\x8F\x9C\x82\xC5\x82\xAB\x82\xDC\x82\xB7\x81\x42"},
+    {kVerbNotWritten,
+     "\x8E\x9F\x82\xCC\x8D\x80\x96\xDA\x82\xF0\x93o\x98\x5E\x82\xC5\x82\xAB\x82\xDC\x82\xB9"
+     "\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81\x42"},
+};
+
+// The bytes of the report buffer that its text leaves free.
+unsigned ReportRoom(const char *buffer) {
+  return kReportBufferSize - static_cast<unsigned>(StrEnd(buffer) - buffer);
+}
+
+} // namespace
+
+bool FormatVerbReport(char *buffer, const VerbOutcome *outcomes, const char *const *captions) {
+  buffer[0] = '\0';
+  for (const ReportSection &section : kReportSections) {
+    bool headed = false;
+    for (int i = 0; i < kVerbCount; ++i) {
+      if (outcomes[i] != section.outcome) {
+        continue;
+      }
+      if (!headed) {
+        BoundedFormat(StrEnd(buffer), ReportRoom(buffer), "%s%s", buffer[0] != '\0' ? "\n\n" : "",
+                      section.heading);
+        headed = true;
+      }
+      char caption[kReportCaptionSize];
+      CopyBounded(caption, captions[i] != nullptr ? captions[i] : "", kReportCaptionSize);
+      BoundedFormat(StrEnd(buffer), ReportRoom(buffer), "\n    %s (%s)", caption,
+                    kVerbTable[i].verbKey);
+    }
+  }
+  return buffer[0] != '\0';
 }

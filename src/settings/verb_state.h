@@ -41,3 +41,24 @@ VerbWrite DecideVerbWrite(const VerbState &state);
 
 // A heap copy of text, or null (null text, or no memory).
 char *DupText(const char *text);
+
+// What OK brought about for one verb.
+enum VerbOutcome {
+  kVerbDone,       // written or removed as the user chose, or left alone
+  kVerbLeft,       // still registered for all users: only an administrator may remove it
+  kVerbNotWritten, // could not be registered
+};
+
+// The report of an OK is built in a buffer of this many bytes; a caption is
+// named by at most the first kReportCaptionSize - 1 bytes of it.
+constexpr unsigned kReportBufferSize = 1025;
+constexpr int kReportCaptionSize = 65;
+
+// Writes into buffer (kReportBufferSize bytes, always terminated) the message
+// that tells the user which verbs stayed registered for all users, and that
+// running the program as administrator removes them, and which verbs could
+// not be written: one line a verb, its caption (cut, never inside a
+// double-byte character) and its verb key. outcomes and captions follow the
+// verb table; a caption may be null. False, with an empty text, when every
+// verb is done: there is nothing to tell.
+bool FormatVerbReport(char *buffer, const VerbOutcome *outcomes, const char *const *captions);

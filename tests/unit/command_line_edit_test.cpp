@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -175,6 +176,55 @@ TEST(DecideVerbWrite, NeverWritesAMissingString) {
   for (const Case &c : kCases) {
     const VerbState state = {c.enabled, c.caption, c.command, nullptr};
     EXPECT_EQ(DecideVerbWrite(state), c.expected);
+  }
+}
+
+// The report names each verb on a line of its own, those left for all users
+// (with the word for administrator, 管理者) before those not written; a
+// caption is cut to 64 bytes, never inside a double-byte character.
+TEST(FormatVerbReport, NamesWhatOkLeftAndWhatItCouldNotWrite) {
+  const std::string kAdministrator = "\x8A\xC7\x97\x9D\x8E\xD2";
+  std::string even; // 50 ア: cut after 32 of them
+  for (int i = 0; i < 50; ++i) {
+    even += "\x83\x41";
+  }
+  const std::string odd = "a" + even; // the 64th byte opens a character: cut before it
+  const VerbOutcome done = kVerbDone, left = kVerbLeft, failed = kVerbNotWritten;
+  struct Case {
+    VerbOutcome
+        outcomes[kVerbCount]; // toStartMenu, toStartup, toSendTo, toDesktop, toPath, toQuickLaunch
+    const char *captions[kVerbCount];
+    std::vector<std::string> verbLines; // in order; the all-users ones first
+    bool mentionsAdministrator;
+  };
+  const Case kCases[] = {
+      {{done, done, done, done, done, done}, {"a", "b", "c", "d", "e", "f"}, {}, false},
+      {{done, done, left, done, done, done}, {}, {"     (toSendTo)"}, true},
+      {{done, failed, done, done, done, left},
+       {"a", "", "c", "d", "e", odd.c_str()},
+       {"    " + odd.substr(0, 63) + " (toQuickLaunch)", "     (toStartup)"},
+       true},
+      {{done, done, done, failed, done, done},
+       {nullptr, nullptr, nullptr, even.c_str()},
+       {"    " + even.substr(0, 64) + " (toDesktop)"},
+       false},
+  };
+  for (const Case &c : kCases) {
+    char report[kReportBufferSize];
+    memset(report, 'z', sizeof report);
+    EXPECT_EQ(FormatVerbReport(report, c.outcomes, c.captions), !c.verbLines.empty());
+    const std::string text = report;
+    SCOPED_TRACE(text);
+    std::vector<std::string> verbLines;
+    for (size_t start = 0; start <= text.size();) {
+      const size_t end = std::min(text.find('\n', start), text.size());
+      if (text.compare(start, 4, "    ") == 0) {
+        verbLines.push_back(text.substr(start, end - start));
+      }
+      start = end + 1;
+    }
+    EXPECT_EQ(verbLines, c.verbLines);
+    EXPECT_EQ(text.find(kAdministrator) != std::string::npos, c.mentionsAdministrator);
   }
 }
 

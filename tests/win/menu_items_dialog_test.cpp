@@ -14,6 +14,7 @@
 #include "dialog_driver.h"
 #include "linkbed.h"
 #include "resource.h"
+#include "settings/verb_state.h"
 #include "settings/verbs.h"
 #include "ui/placement.h"
 #include "verb_dialogs.h"
@@ -225,6 +226,57 @@ TEST(MenuItemsDialog, HasTheSharedWindowBehaviour) {
         [dialog] { return (GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, kWaitMs));
     EXPECT_TRUE(EndWith(dialog, IDCANCEL));
   });
+}
+
+// A standard user, to whom the machine's classes are read-only: the verb
+// registered for all users shows; what the user ticks goes to the user's own
+// classes; what only an administrator may remove stays, and OK says so once.
+TEST(MenuItemsDialog, WithTheMachinesClassesReadOnlyVerbsGoToTheUsersOwn) {
+  const VerbKeysGuard guard;
+  const std::string allUsersCommand = "\"C:\\x.exe\" /sendto \"%1\"";
+  WriteVerbKey("toSendTo", "All", allUsersCommand.c_str());
+  const ReadOnlyMachineKeys lock({"toSendTo"});
+  ASSERT_TRUE(lock.locked());
+  RunMenuItems([](HWND dialog) {
+    ExpectRow(dialog, kSendToRow, true, "All");
+    ClickButton(dialog, kStartupRow.check);
+    SetControlText(dialog, kStartupRow.edit, kTestCaption);
+    const HWND inner = OpenDetails(dialog, kStartupRow.details);
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(ControlText(inner, IDC_KEY_PATH_EDIT),
+              "HKEY_CURRENT_USER\\Software\\Classes\\exefile\\shell\\toStartup\\command");
+    ASSERT_TRUE(EndWith(inner, IDCANCEL));
+    EXPECT_TRUE(EndWith(dialog, IDOK)); // everything written: no message
+  });
+  EXPECT_EQ(ReadVerbKey("toStartup", Classes::User),
+            Registered(kTestCaption, DefaultCommandOf("/startup")));
+  EXPECT_EQ(ReadVerbKey("toSendTo", Classes::User), kAbsent); // no copy of the all-users verb
+  for (const char *verb : kVerbKeys) {
+    EXPECT_EQ(ReadVerbKey(verb),
+              std::string(verb) == "toSendTo" ? Registered("All", allUsersCommand) : kAbsent)
+        << verb;
+  }
+
+  RunMenuItems([](HWND dialog) {
+    ExpectRow(dialog, kSendToRow, true, "All");
+    ExpectRow(dialog, kStartupRow, true, kTestCaption);
+    ClickButton(dialog, kSendToRow.check);
+    ClickButton(dialog, kStartupRow.check);
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    const HWND box = WaitForOwned(dialog, L"LinkTo");
+    ASSERT_NE(box, nullptr) << "no message after OK";
+    const VerbOutcome outcomes[kVerbCount] = {kVerbDone, kVerbDone, kVerbLeft,
+                                              kVerbDone, kVerbDone, kVerbDone};
+    const char *const captions[kVerbCount] = {nullptr, nullptr, "All", nullptr, nullptr, nullptr};
+    char report[kReportBufferSize];
+    ASSERT_TRUE(FormatVerbReport(report, outcomes, captions));
+    EXPECT_EQ(MessageBoxText(box), report);
+    EXPECT_TRUE(EndWith(box, IDOK));
+    EXPECT_TRUE(WaitFor([dialog] { return !IsWindow(dialog); }, kWaitMs))
+        << "the dialog stayed after one message";
+  });
+  EXPECT_EQ(ReadVerbKey("toStartup", Classes::User), kAbsent);
+  EXPECT_EQ(ReadVerbKey("toSendTo"), Registered("All", allUsersCommand));
 }
 
 // From a ticked row to a shortcut: the verb written on OK, run as the shell
