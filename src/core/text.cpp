@@ -175,6 +175,65 @@ bool StrEqualNoCase(const char *a, const char *b) {
   }
 }
 
+namespace {
+
+unsigned FoldWide(WideUnit c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned>(c - 'A' + 'a') : static_cast<unsigned>(c);
+}
+
+} // namespace
+
+size_t WideLength(const WideUnit *s) {
+  size_t length = 0;
+  while (s[length] != 0) {
+    ++length;
+  }
+  return length;
+}
+
+bool WideEqualNoCase(const WideUnit *a, const WideUnit *b) {
+  for (;; ++a, ++b) {
+    if (FoldWide(*a) != FoldWide(*b)) {
+      return false;
+    }
+    if (*a == 0) {
+      return true;
+    }
+  }
+}
+
+const WideUnit *WideSkipPrefixNoCase(const WideUnit *s, const char *prefix) {
+  for (; *prefix != 0; ++s, ++prefix) {
+    if (*s == 0 || FoldWide(*s) != FoldAscii(*prefix)) {
+      return nullptr;
+    }
+  }
+  return s;
+}
+
+bool JoinWidePath(WideUnit *dst, size_t size, const WideUnit *base, const char *name) {
+  const size_t baseLength = WideLength(base);
+  const bool addsSeparator = baseLength == 0 || base[baseLength - 1] != '\\';
+  if (baseLength + (addsSeparator ? 1 : 0) + strlen(name) >= size) {
+    if (size != 0) {
+      dst[0] = 0;
+    }
+    return false;
+  }
+  WideUnit *end = dst;
+  for (size_t i = 0; i < baseLength; ++i) {
+    *end++ = base[i];
+  }
+  if (addsSeparator) {
+    *end++ = '\\';
+  }
+  for (; *name != 0; ++name) {
+    *end++ = static_cast<unsigned char>(*name);
+  }
+  *end = 0;
+  return true;
+}
+
 bool StrEqualNoCaseDbcs(const char *a, const char *b) {
   for (;;) {
     const unsigned char ca = static_cast<unsigned char>(*a);
