@@ -26,7 +26,7 @@ template <typename Unit> struct SplitScan {
   Unit **slots;     // pointer array, or null while measuring
   Unit *area;       // text area, or null while measuring
   size_t slotLimit; // tokens the pointer array can take
-  size_t areaLimit; // bytes the text area can take
+  size_t areaLimit; // units the text area can take
   size_t tokens;    // tokens begun so far
   size_t bytes;     // text units appended so far, terminators included
 };

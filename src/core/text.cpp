@@ -164,9 +164,20 @@ bool StrEqual(const char *a, const char *b) {
   return strcmp(a, b) == 0;
 }
 
-bool StrEqualNoCase(const char *a, const char *b) {
+namespace {
+
+unsigned FoldUnit(char c) {
+  return FoldAscii(c);
+}
+
+unsigned FoldUnit(WideUnit c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned>(c - 'A' + 'a') : static_cast<unsigned>(c);
+}
+
+// Equality with the ASCII letters folded, unit by unit.
+template <typename Unit> bool EqualNoCase(const Unit *a, const Unit *b) {
   for (;; ++a, ++b) {
-    if (FoldAscii(*a) != FoldAscii(*b)) {
+    if (FoldUnit(*a) != FoldUnit(*b)) {
       return false;
     }
     if (*a == 0) {
@@ -175,13 +186,11 @@ bool StrEqualNoCase(const char *a, const char *b) {
   }
 }
 
-namespace {
-
-unsigned FoldWide(WideUnit c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned>(c - 'A' + 'a') : static_cast<unsigned>(c);
-}
-
 } // namespace
+
+bool StrEqualNoCase(const char *a, const char *b) {
+  return EqualNoCase(a, b);
+}
 
 size_t WideLength(const WideUnit *s) {
   size_t length = 0;
@@ -192,19 +201,12 @@ size_t WideLength(const WideUnit *s) {
 }
 
 bool WideEqualNoCase(const WideUnit *a, const WideUnit *b) {
-  for (;; ++a, ++b) {
-    if (FoldWide(*a) != FoldWide(*b)) {
-      return false;
-    }
-    if (*a == 0) {
-      return true;
-    }
-  }
+  return EqualNoCase(a, b);
 }
 
 const WideUnit *WideSkipPrefixNoCase(const WideUnit *s, const char *prefix) {
   for (; *prefix != 0; ++s, ++prefix) {
-    if (*s == 0 || FoldWide(*s) != FoldAscii(*prefix)) {
+    if (*s == 0 || FoldUnit(*s) != FoldUnit(*prefix)) {
       return nullptr;
     }
   }

@@ -16,31 +16,51 @@ namespace {
 
 using Tokens = std::vector<std::string>;
 
+size_t MeasureOf(const char *text, bool unquote, int *count) {
+  return SplitMeasure(text, unquote, count);
+}
+size_t MeasureOf(const WideUnit *text, bool unquote, int *count) {
+  return SplitMeasureWide(text, unquote, count);
+}
+char **SplitOf(const char *text, bool unquote, int *count) {
+  return SplitCommandLine(text, unquote, count);
+}
+WideUnit **SplitOf(const WideUnit *text, bool unquote, int *count) {
+  return SplitWideCommandLine(text, unquote, count);
+}
+
 // Splits text and checks the block's shape on the way: count + 1 pointer
 // slots, the null after the last, then the texts back to back, filling
-// exactly the size that SplitMeasure gives.
-Tokens Split(const std::string &text, bool unquote) {
+// exactly the size that the measuring pass gives.
+template <typename Unit>
+std::vector<std::basic_string<Unit>> SplitUnits(const std::basic_string<Unit> &text, bool unquote) {
   int measuredCount = -1;
-  size_t size = SplitMeasure(text.c_str(), unquote, &measuredCount);
+  size_t size = MeasureOf(text.c_str(), unquote, &measuredCount);
   int count = -1;
-  char **argv = SplitCommandLine(text.c_str(), unquote, &count);
+  Unit **argv = SplitOf(text.c_str(), unquote, &count);
   EXPECT_NE(argv, nullptr);
   if (argv == nullptr)
-    return Tokens();
+    return {};
   EXPECT_GE(count, 1);
   EXPECT_EQ(count, measuredCount);
   EXPECT_EQ(argv[count], nullptr);
-  Tokens tokens;
-  const char *expected = reinterpret_cast<const char *>(argv + count + 1);
+  std::vector<std::basic_string<Unit>> tokens;
+  const Unit *expected = reinterpret_cast<const Unit *>(argv + count + 1);
   for (int i = 0; i < count; i++) {
-    EXPECT_EQ(argv[i], expected) << "token " << i << " of [" << text << "]";
+    EXPECT_EQ(argv[i], expected) << "token " << i;
     tokens.push_back(argv[i]);
-    expected = argv[i] + strlen(argv[i]) + 1;
+    expected = argv[i] + tokens.back().size() + 1;
   }
-  EXPECT_EQ(static_cast<size_t>(expected - reinterpret_cast<const char *>(argv)), size)
-      << "[" << text << "]";
+  EXPECT_EQ(static_cast<size_t>(reinterpret_cast<const char *>(expected) -
+                                reinterpret_cast<const char *>(argv)),
+            size);
   free(argv);
   return tokens;
+}
+
+Tokens Split(const std::string &text, bool unquote) {
+  SCOPED_TRACE("[" + text + "]");
+  return SplitUnits(text, unquote);
 }
 
 struct SplitCase {
@@ -114,22 +134,7 @@ Wide Widen(const std::string &text) {
 }
 
 WideTokens SplitWide(const Wide &text, bool unquote) {
-  int measuredCount = -1;
-  size_t size = SplitMeasureWide(text.c_str(), unquote, &measuredCount);
-  int count = -1;
-  WideUnit **argv = SplitWideCommandLine(text.c_str(), unquote, &count);
-  EXPECT_NE(argv, nullptr);
-  if (argv == nullptr)
-    return WideTokens();
-  EXPECT_EQ(count, measuredCount);
-  EXPECT_EQ(argv[count], nullptr);
-  WideTokens tokens(argv, argv + count);
-  const WideUnit *end = argv[count - 1] + tokens.back().size() + 1;
-  EXPECT_EQ(static_cast<size_t>(reinterpret_cast<const char *>(end) -
-                                reinterpret_cast<const char *>(argv)),
-            size);
-  free(argv);
-  return tokens;
+  return SplitUnits(text, unquote);
 }
 
 // The UTF-16 splitter follows the same rules: every ASCII worked example cuts
