@@ -150,11 +150,12 @@ void CancelWindowsOf(DWORD processId) {
   EnumWindows(CancelWindow, static_cast<LPARAM>(processId));
 }
 
-DebugRun RunUnderDebugger(const std::string &program, const std::string &commandLine,
-                          DWORD timeoutMs) {
+namespace {
+
+// Debugs the process that started (if it did) until it ends.
+DebugRun DebugStarted(bool started, const PROCESS_INFORMATION &info, DWORD timeoutMs) {
   DebugRun run;
-  PROCESS_INFORMATION info = {};
-  if (!StartProcess(program, commandLine, DEBUG_ONLY_THIS_PROCESS, &info)) {
+  if (!started) {
     run.process.startError = GetLastError();
     return run;
   }
@@ -221,4 +222,19 @@ DebugRun RunUnderDebugger(const std::string &program, const std::string &command
   }
   WaitForSingleObject(info.hProcess, 5000);
   return run;
+}
+
+} // namespace
+
+DebugRun RunUnderDebugger(const std::string &program, const std::string &commandLine,
+                          DWORD timeoutMs) {
+  PROCESS_INFORMATION info = {};
+  const bool started = StartProcess(program, commandLine, DEBUG_ONLY_THIS_PROCESS, &info);
+  return DebugStarted(started, info, timeoutMs);
+}
+
+DebugRun RunUnderDebuggerWide(const std::wstring &commandLine, DWORD timeoutMs) {
+  PROCESS_INFORMATION info = {};
+  const bool started = StartProcessWide(commandLine, DEBUG_ONLY_THIS_PROCESS, &info);
+  return DebugStarted(started, info, timeoutMs);
 }

@@ -76,5 +76,8 @@ struct DebugRun {
 DebugRun RunUnderDebugger(const std::string &program, const std::string &commandLine,
                           DWORD timeoutMs);
 
+// The same with a UTF-16 command line, whose first token names the program.
+DebugRun RunUnderDebuggerWide(const std::wstring &commandLine, DWORD timeoutMs);
+
 // Sends IDCANCEL to every visible top-level window of the process.
 void CancelWindowsOf(DWORD processId);
