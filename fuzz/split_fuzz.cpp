@@ -14,19 +14,6 @@ namespace {
 
 typedef std::basic_string<WideUnit> Wide;
 
-size_t MeasureOf(const char *text, bool unquote, int *count) {
-  return SplitMeasure(text, unquote, count);
-}
-size_t MeasureOf(const WideUnit *text, bool unquote, int *count) {
-  return SplitMeasureWide(text, unquote, count);
-}
-char **SplitOf(const char *text, bool unquote, int *count) {
-  return SplitCommandLine(text, unquote, count);
-}
-WideUnit **SplitOf(const WideUnit *text, bool unquote, int *count) {
-  return SplitWideCommandLine(text, unquote, count);
-}
-
 // Splits the exact heap copy of text; checks the block and returns its tokens.
 template <typename Unit>
 std::vector<std::basic_string<Unit>> CheckedSplit(const std::basic_string<Unit> &text,

@@ -16,19 +16,6 @@ namespace {
 
 using Tokens = std::vector<std::string>;
 
-size_t MeasureOf(const char *text, bool unquote, int *count) {
-  return SplitMeasure(text, unquote, count);
-}
-size_t MeasureOf(const WideUnit *text, bool unquote, int *count) {
-  return SplitMeasureWide(text, unquote, count);
-}
-char **SplitOf(const char *text, bool unquote, int *count) {
-  return SplitCommandLine(text, unquote, count);
-}
-WideUnit **SplitOf(const WideUnit *text, bool unquote, int *count) {
-  return SplitWideCommandLine(text, unquote, count);
-}
-
 // Splits text and checks the block's shape on the way: count + 1 pointer
 // slots, the null after the last, then the texts back to back, filling
 // exactly the size that the measuring pass gives.
