@@ -4,11 +4,13 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "app/switches.h"
 #include "core/text.h"
 #include "shell/shell_folders.h"
 
-bool ParseLaunchOptions(char **argv, int argc, LaunchOptions *options) {
+bool ParseLaunchOptions(char **argv, int argc, LaunchOptions *options, WCHAR *const *wide) {
   options->dropExtension = false;
   options->destinationBits = 0;
   options->openAfter = true;
@@ -18,21 +20,30 @@ bool ParseLaunchOptions(char **argv, int argc, LaunchOptions *options) {
   }
   bool anyPath = false;
   for (int i = 1; i < argc && !anyPath; ++i) {
-    anyPath = PathExists(argv[i]);
+    const WCHAR *outside = WideArgument(wide, i);
+    anyPath = outside != nullptr ? PathExistsWide(outside) : PathExists(argv[i]);
   }
   if (!anyPath) {
     return false;
   }
   for (int i = 1; i < argc; ++i) {
+    const WCHAR *outside = WideArgument(wide, i);
+    if (outside != nullptr) {
+      const WCHAR *folder = WideSkipPrefixNoCase(outside, kPathFolderPrefix);
+      if (folder != nullptr) {
+        AddFolderWide(options->folders, folder);
+      }
+      continue;
+    }
     const char *folder = ApplySwitch(argv[i], options);
     if (folder != nullptr) {
       AddFolder(options->folders, folder);
     }
   }
   if ((options->destinationBits & kDestinationBrowse) != 0) {
-    char chosen[kPathBufferSize] = {};
-    if (ChooseFolder(nullptr, 0, "", chosen, "")) {
-      AddFolder(options->folders, chosen);
+    WCHAR chosen[MAX_PATH] = {};
+    if (ChooseFolderWide(nullptr, 0, "", chosen, "")) {
+      AddFolderWide(options->folders, chosen);
     }
   }
   return true;
@@ -52,18 +63,37 @@ int32_t AddFolder(StringList *folders, const char *path) {
   return AppendFolderOnce(folders, canonical);
 }
 
+int32_t AddFolderWide(StringList *folders, const WCHAR *path) {
+  // Twice MAX_PATH bytes hold the code-page form of any path the shell takes,
+  // so only a name the code page cannot spell fails here.
+  char text[2 * MAX_PATH + 1];
+  if (CodePageForm(path, text, sizeof text)) {
+    return AddFolder(folders, text);
+  }
+  WCHAR canonical[MAX_PATH];
+  if (!IsDirectoryWide(path) || !CanonicalPathWide(path, canonical) ||
+      !IsDirectoryWide(canonical)) {
+    return -1;
+  }
+  // The shell's form may be spelt in the code page after all (C:\dést\..).
+  if (CodePageForm(canonical, text, sizeof text)) {
+    return strlen(text) < MAX_PATH ? AppendFolderOnce(folders, text) : -1;
+  }
+  return AppendWideFolderOnce(folders, canonical);
+}
+
 bool ResolveDestinations(StringList *folders, uint32_t destinationBits) {
-  char path[kPathBufferSize];
+  WCHAR path[MAX_PATH];
   for (const FolderSwitch &row : kFolderSwitches) {
-    if ((destinationBits & row.mask) != 0 && SpecialFolderPath(nullptr, row.csidl, path)) {
-      AddFolder(folders, path);
+    if ((destinationBits & row.mask) != 0 && SpecialFolderPathWide(nullptr, row.csidl, path)) {
+      AddFolderWide(folders, path);
     }
   }
+  WCHAR quickLaunch[MAX_PATH];
   if ((destinationBits & kDestinationQuickLaunch) != 0 &&
-      SpecialFolderPath(nullptr, kCsidlAppData, path)) {
-    char quickLaunch[kPathBufferSize];
-    JoinPath(quickLaunch, kPathBufferSize, path, kQuickLaunchRelative);
-    AddFolder(folders, quickLaunch);
+      SpecialFolderPathWide(nullptr, kCsidlAppData, path) &&
+      JoinWidePath(quickLaunch, MAX_PATH, path, kQuickLaunchRelative)) {
+    AddFolderWide(folders, quickLaunch);
   }
   return true;
 }

@@ -7,6 +7,7 @@
 
 #include "app/run_flow.h"
 #include "app/split.h"
+#include "shell/shell_folders.h"
 #include "ui/trace.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
@@ -25,10 +26,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   for (int i = 0; i < argc; ++i) {
     GetTraceProc()("argv[%2d]=%s\r\n", i, argv[i]);
   }
+  // The code-page command line spells what the code page lacks as look-alikes
+  // (é as e, the yen sign as a backslash). An argument whose code-page form
+  // does not convert back to its UTF-16 form is taken in UTF-16; the others
+  // keep their code-page form (their entries are cleared).
+  WCHAR **wide = PairWideArguments(argc, GetCommandLineW());
+  for (int i = 0; wide != nullptr && i < argc; ++i) {
+    if (SpellsInCodePage(argv[i], wide[i])) {
+      wide[i] = nullptr;
+    }
+  }
   InitCommonControls();
   CoInitialize(nullptr);
-  const int exitCode = RunFlow(argc, argv);
+  const int exitCode = RunFlow(argc, argv, wide);
   CoUninitialize();
+  free(wide);
   free(argv);
   return exitCode;
 }

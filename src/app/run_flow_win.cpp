@@ -7,14 +7,56 @@
 #include <shellapi.h>
 
 #include "app/launch_options.h"
+#include "app/switches.h"
 #include "settings/destination_dialog.h"
 #include "settings/menu_items_dialog.h"
 #include "shell/shell_folders.h"
 #include "shell/shortcut.h"
 
-int RunFlow(int argc, char **argv) {
+namespace {
+
+// A destination folder of the list that is a directory now: its code-page
+// text, or else its UTF-16 path; false for an entry to pass over.
+bool FolderNow(const StringListNode *node, const char **text, const WCHAR **wide) {
+  *text = StringListText(node);
+  *wide = WideFolderText(*text);
+  if (*wide != nullptr) {
+    return IsDirectoryWide(*wide);
+  }
+  return *text != nullptr && IsDirectory(*text);
+}
+
+// Writes the link to a target in one of the two forms into a folder in one
+// of the two forms. Both in the code page go the code-page way; otherwise
+// the code-page one is taken in UTF-16, which it converts to whole.
+void WriteShortcutTo(const char *target, const WCHAR *wideTarget, const char *folder,
+                     const WCHAR *wideFolder, bool dropExtension) {
+  if (wideTarget == nullptr && wideFolder == nullptr) {
+    WriteShortcut(target, folder, dropExtension);
+    return;
+  }
+  WCHAR targetUnits[MAX_PATH];
+  WCHAR folderUnits[MAX_PATH];
+  if (wideTarget == nullptr) {
+    if (MultiByteToWideChar(CP_ACP, 0, target, -1, targetUnits, MAX_PATH) <= 0) {
+      return;
+    }
+    wideTarget = targetUnits;
+  }
+  if (wideFolder == nullptr) {
+    if (MultiByteToWideChar(CP_ACP, 0, folder, -1, folderUnits, MAX_PATH) <= 0) {
+      return;
+    }
+    wideFolder = folderUnits;
+  }
+  WriteShortcutWide(wideTarget, wideFolder, dropExtension);
+}
+
+} // namespace
+
+int RunFlow(int argc, char **argv, WCHAR *const *wide) {
   LaunchOptions options = {};
-  if (!ParseLaunchOptions(argv, argc, &options)) {
+  if (!ParseLaunchOptions(argv, argc, &options, wide)) {
     ShowMenuItemsDialog(nullptr);
     StringListDestroy(options.folders);
     return 0;
@@ -26,7 +68,7 @@ int RunFlow(int argc, char **argv) {
     return 0;
   }
   ResolveDestinations(options.folders, options.destinationBits);
-  WriteAllShortcuts(argc, argv, options.folders, options.dropExtension);
+  WriteAllShortcuts(argc, argv, options.folders, options.dropExtension, wide);
   if (options.openAfter) {
     OpenFolders(options.folders);
   }
@@ -34,16 +76,19 @@ int RunFlow(int argc, char **argv) {
   return 0;
 }
 
-bool WriteAllShortcuts(int argc, char **argv, const StringList *folders, bool dropExtension) {
+bool WriteAllShortcuts(int argc, char **argv, const StringList *folders, bool dropExtension,
+                       WCHAR *const *wide) {
   for (int i = 1; i < argc; ++i) {
-    if (!PathExists(argv[i])) {
+    const WCHAR *wideTarget = WideArgument(wide, i);
+    if (wideTarget != nullptr ? !PathExistsWide(wideTarget) : !PathExists(argv[i])) {
       continue;
     }
     for (StringListNode *node = StringListEnd(folders, kForward); node != nullptr;
          node = StringListStep(node, kForward)) {
-      const char *folder = StringListText(node);
-      if (folder != nullptr && IsDirectory(folder)) {
-        WriteShortcut(argv[i], folder, dropExtension);
+      const char *folder = nullptr;
+      const WCHAR *wideFolder = nullptr;
+      if (FolderNow(node, &folder, &wideFolder)) {
+        WriteShortcutTo(argv[i], wideTarget, folder, wideFolder, dropExtension);
       }
     }
   }
@@ -53,8 +98,14 @@ bool WriteAllShortcuts(int argc, char **argv, const StringList *folders, bool dr
 bool OpenFolders(const StringList *folders) {
   for (StringListNode *node = StringListEnd(folders, kForward); node != nullptr;
        node = StringListStep(node, kForward)) {
-    const char *folder = StringListText(node);
-    if (folder != nullptr && IsDirectory(folder)) {
+    const char *folder = nullptr;
+    const WCHAR *wideFolder = nullptr;
+    if (!FolderNow(node, &folder, &wideFolder)) {
+      continue;
+    }
+    if (wideFolder != nullptr) {
+      ShellExecuteW(nullptr, L"open", wideFolder, nullptr, nullptr, SW_SHOWNORMAL);
+    } else {
       ShellExecuteA(nullptr, "open", folder, nullptr, nullptr, SW_SHOWNORMAL);
     }
   }

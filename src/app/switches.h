@@ -71,3 +71,20 @@ const char *ApplySwitch(const char *argument, LaunchOptions *options);
 // or -1 when the entry cannot be stored. A copy that cannot be made is
 // appended as an entry without text, which every walker of the set skips.
 int32_t AppendFolderOnce(StringList *folders, const char *folder);
+
+// A folder whose name the code page cannot spell stands in the folder set in
+// its UTF-16 form behind a tag: a 0 byte, the byte kWideFolderTag, then the
+// units and their terminator. Read as code-page text such an entry is an
+// empty path, which names no folder, so code that does not look for the tag
+// passes it over and never takes it for another folder. (Every code-page
+// entry has a second byte too, so the tag is never read past an entry.)
+constexpr char kWideFolderTag = 1;
+
+// Appends a tagged heap copy of folder (UTF-16) unless a tagged entry equal
+// to it with ASCII letters folded is already there; as AppendFolderOnce
+// otherwise. A folder the code page spells never needs this: its code-page
+// form goes in, and the two kinds never name one folder.
+int32_t AppendWideFolderOnce(StringList *folders, const WideUnit *folder);
+
+// The UTF-16 path of a tagged entry; null for a code-page entry or none.
+const WideUnit *WideFolderText(const char *entry);

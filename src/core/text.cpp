@@ -164,15 +164,76 @@ bool StrEqual(const char *a, const char *b) {
   return strcmp(a, b) == 0;
 }
 
-bool StrEqualNoCase(const char *a, const char *b) {
+namespace {
+
+unsigned FoldUnit(char c) {
+  return FoldAscii(c);
+}
+
+unsigned FoldUnit(WideUnit c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned>(c - 'A' + 'a') : static_cast<unsigned>(c);
+}
+
+// Equality with the ASCII letters folded, unit by unit.
+template <typename Unit> bool EqualNoCase(const Unit *a, const Unit *b) {
   for (;; ++a, ++b) {
-    if (FoldAscii(*a) != FoldAscii(*b)) {
+    if (FoldUnit(*a) != FoldUnit(*b)) {
       return false;
     }
     if (*a == 0) {
       return true;
     }
   }
+}
+
+} // namespace
+
+bool StrEqualNoCase(const char *a, const char *b) {
+  return EqualNoCase(a, b);
+}
+
+size_t WideLength(const WideUnit *s) {
+  size_t length = 0;
+  while (s[length] != 0) {
+    ++length;
+  }
+  return length;
+}
+
+bool WideEqualNoCase(const WideUnit *a, const WideUnit *b) {
+  return EqualNoCase(a, b);
+}
+
+const WideUnit *WideSkipPrefixNoCase(const WideUnit *s, const char *prefix) {
+  for (; *prefix != 0; ++s, ++prefix) {
+    if (*s == 0 || FoldUnit(*s) != FoldUnit(*prefix)) {
+      return nullptr;
+    }
+  }
+  return s;
+}
+
+bool JoinWidePath(WideUnit *dst, size_t size, const WideUnit *base, const char *name) {
+  const size_t baseLength = WideLength(base);
+  const bool addsSeparator = baseLength == 0 || base[baseLength - 1] != '\\';
+  if (baseLength + (addsSeparator ? 1 : 0) + strlen(name) >= size) {
+    if (size != 0) {
+      dst[0] = 0;
+    }
+    return false;
+  }
+  WideUnit *end = dst;
+  for (size_t i = 0; i < baseLength; ++i) {
+    *end++ = base[i];
+  }
+  if (addsSeparator) {
+    *end++ = '\\';
+  }
+  for (; *name != 0; ++name) {
+    *end++ = static_cast<unsigned char>(*name);
+  }
+  *end = 0;
+  return true;
 }
 
 bool StrEqualNoCaseDbcs(const char *a, const char *b) {

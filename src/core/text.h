@@ -13,6 +13,14 @@
 #include <cstdarg>
 #include <cstddef>
 
+// A UTF-16 unit: the system's wide character on Windows, the same 16 bits on
+// other hosts.
+#if defined(_WIN32)
+typedef wchar_t WideUnit;
+#else
+typedef char16_t WideUnit;
+#endif
+
 // Paths live in buffers of this many bytes: 260 of text and the terminator.
 constexpr int kPathBufferSize = 261;
 
@@ -59,6 +67,19 @@ bool StrEqualNoCase(const char *a, const char *b);
 // characters: both bytes of a double-byte character compare as themselves, so
 // that two different names (ア 83 41 and ヂ 83 61) never count as one.
 bool StrEqualNoCaseDbcs(const char *a, const char *b);
+
+// Units of s before its terminator.
+size_t WideLength(const WideUnit *s);
+// Equality of UTF-16 texts with the ASCII letters folded; every other unit
+// compares as itself.
+bool WideEqualNoCase(const WideUnit *a, const WideUnit *b);
+// s past prefix (ASCII text; letters in any case) when s begins with it, else
+// null.
+const WideUnit *WideSkipPrefixNoCase(const WideUnit *s, const char *prefix);
+
+// base, a separator unless base ends in one, and name (ASCII) into dst (size
+// units, terminator included). False, with dst empty, when that does not fit.
+bool JoinWidePath(WideUnit *dst, size_t size, const WideUnit *base, const char *name);
 
 // Position of the first byte of s that is not in set (the terminator if all are).
 const char *SkipChars(const char *s, const char *set);

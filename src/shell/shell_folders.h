@@ -6,7 +6,8 @@
 
 // The file-system path of the special folder csidl into out (at least
 // MAX_PATH bytes). False, with out empty, when the folder has no file-system
-// path here or its path does not fit in MAX_PATH bytes.
+// path here, its path does not fit in MAX_PATH bytes, or the code page
+// cannot spell it.
 bool SpecialFolderPath(HWND owner, int csidl, char *out);
 
 // The path of the item the desktop folder parses from path, as the shell
@@ -14,8 +15,8 @@ bool SpecialFolderPath(HWND owner, int csidl, char *out);
 // size bounds the conversion of path (at most 260 UTF-16 units with the
 // terminator are converted). False, with out empty, when the path does not
 // convert whole, does not parse, has no file-system path, or does not fit
-// in size bytes. A path that the shell's MAX_PATH-byte call cannot give whole
-// counts as no path, never as a cut one.
+// in size bytes or in MAX_PATH bytes, or the code page cannot spell it. A
+// path that cannot be given whole counts as no path, never as a cut one.
 bool CanonicalPath(const char *path, char *out, unsigned size);
 
 // Shows the shell's folder browser (file-system folders only, new style),
@@ -32,3 +33,23 @@ int CALLBACK FolderBrowserCallback(HWND window, UINT message, LPARAM parameter, 
 bool PathExists(const char *path);
 // True when path exists and is a directory.
 bool IsDirectory(const char *path);
+
+// Names outside the code page. The shell holds every path in UTF-16; a
+// code-page call gives a look-alike for what the code page lacks (é as e,
+// the yen sign U+00A5 as the backslash byte), which names another file or
+// none. So the code-page operations above give only what the code page
+// spells whole, and the operations below give the UTF-16 path itself (out
+// holds MAX_PATH units).
+bool SpecialFolderPathWide(HWND owner, int csidl, WCHAR *out);
+bool CanonicalPathWide(const WCHAR *path, WCHAR *out);
+bool ChooseFolderWide(HWND owner, UINT flags, const char *title, WCHAR *out,
+                      const char *initialPath);
+bool PathExistsWide(const WCHAR *path);
+bool IsDirectoryWide(const WCHAR *path);
+
+// True when text (code page) converts back to exactly wide: the code page
+// spells that name, and text names what wide names.
+bool SpellsInCodePage(const char *text, const WCHAR *wide);
+// The code-page form of wide into out (size bytes) when the code page
+// spells it whole and it fits; false, with out empty, otherwise.
+bool CodePageForm(const WCHAR *wide, char *out, int size);

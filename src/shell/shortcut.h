@@ -39,12 +39,22 @@ bool BuildLinkPath(char *link, const char *folder, const char *target, bool drop
 // folder does not fit, which never happens for a target that LinkTargetFits.
 bool BuildWorkingDirectory(char *dir, const char *target);
 
+// The same rules over UTF-16 text, for names that the code page cannot
+// spell: only the unit 0x5C separates, every limit counts units, and the
+// buffers hold as many units as the code-page ones hold bytes.
+bool LinkTargetFits(const WideUnit *target);
+bool BuildLinkPath(WideUnit *link, const WideUnit *folder, const WideUnit *target,
+                   bool dropExtension);
+bool BuildWorkingDirectory(WideUnit *dir, const WideUnit *target);
+
 // Writes the link to target (exactly as given) into folder, with the
 // target's folder as working directory and the normal show command. True
 // when the link file was saved. An existing file of the same name is
 // replaced. A target that the link object cannot hold gets no link, nor does
 // a link path longer than the platform saves.
 bool WriteShortcut(const char *target, const char *folder, bool dropExtension);
+// The same for a target and a folder in UTF-16.
+bool WriteShortcutWide(const WideUnit *target, const WideUnit *folder, bool dropExtension);
 
 // Creates the shell's link object, sets target, working directory and show
 // command, and saves it under link (at most kLinkPathUnitLimit units of
@@ -52,3 +62,8 @@ bool WriteShortcut(const char *target, const char *folder, bool dropExtension);
 // initialisation. True only when the save returned S_OK.
 bool SaveShellLink(const char *link, const char *target, const char *workingDirectory,
                    int showCommand);
+// The link writer itself, over UTF-16 text (IShellLinkW): SaveShellLink
+// converts into it. link is saved only when it holds at most
+// kLinkPathUnitLimit units.
+bool SaveShellLinkWide(const WideUnit *link, const WideUnit *target,
+                       const WideUnit *workingDirectory, int showCommand);

@@ -7,14 +7,23 @@
 
 #include "shell/com_guard.h"
 
+namespace {
+
+// text in UTF-16 into out (units, terminator included); false when it does
+// not convert whole: the conversion then fails (returns 0) rather than cut.
+bool ConvertWhole(const char *text, WCHAR *out, int units) {
+  return MultiByteToWideChar(CP_ACP, 0, text, -1, out, units) > 0;
+}
+
+} // namespace
+
 bool WriteShortcut(const char *target, const char *folder, bool dropExtension) {
   // The link object holds a target of at most MAX_PATH - 1 characters. Given
   // a longer one it still reports success and saves some other, broken
   // target, so such a link is not written at all. The system's own
   // conversion has the last word.
   WCHAR wideTarget[kTargetUnitLimit + 1];
-  if (!LinkTargetFits(target) ||
-      MultiByteToWideChar(CP_ACP, 0, target, -1, wideTarget, kTargetUnitLimit + 1) <= 0) {
+  if (!LinkTargetFits(target) || !ConvertWhole(target, wideTarget, kTargetUnitLimit + 1)) {
     return false;
   }
   char link[kLinkPathBufferSize];
@@ -28,32 +37,51 @@ bool WriteShortcut(const char *target, const char *folder, bool dropExtension) {
   return SaveShellLink(link, target, workingDirectory, SW_SHOWNORMAL);
 }
 
+bool WriteShortcutWide(const WCHAR *target, const WCHAR *folder, bool dropExtension) {
+  WCHAR link[kLinkPathBufferSize];
+  WCHAR workingDirectory[kWorkingDirectoryBufferSize];
+  return LinkTargetFits(target) && BuildLinkPath(link, folder, target, dropExtension) &&
+         BuildWorkingDirectory(workingDirectory, target) &&
+         SaveShellLinkWide(link, target, workingDirectory, SW_SHOWNORMAL);
+}
+
 bool SaveShellLink(const char *link, const char *target, const char *workingDirectory,
                    int showCommand) {
+  // The name is saved only when it converts whole into MAX_PATH units and
+  // the terminator.
+  WCHAR wideLink[kLinkPathUnitLimit + 1];
+  WCHAR wideTarget[kWorkingDirectoryBufferSize];
+  WCHAR wideDirectory[kWorkingDirectoryBufferSize];
+  return ConvertWhole(link, wideLink, kLinkPathUnitLimit + 1) &&
+         ConvertWhole(target, wideTarget, kWorkingDirectoryBufferSize) &&
+         ConvertWhole(workingDirectory, wideDirectory, kWorkingDirectoryBufferSize) &&
+         SaveShellLinkWide(wideLink, wideTarget, wideDirectory, showCommand);
+}
+
+bool SaveShellLinkWide(const WCHAR *link, const WCHAR *target, const WCHAR *workingDirectory,
+                       int showCommand) {
+  if (WideLength(link) > static_cast<size_t>(kLinkPathUnitLimit)) {
+    return false;
+  }
   // Each link is saved inside its own COM initialisation, nested in the one
   // the process holds for the whole run.
   CoInitialize(nullptr);
   bool saved = false;
   {
-    ComGuard<IShellLinkA> shellLink;
-    if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    ComGuard<IShellLinkW> shellLink;
+    if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                          shellLink.out()) == S_OK &&
         shellLink.get() != nullptr) {
       shellLink->SetPath(target);
       shellLink->SetWorkingDirectory(workingDirectory);
       shellLink->SetShowCmd(showCommand);
-      // The name is saved only when it converts whole into MAX_PATH units
-      // and the terminator; the conversion fails (returns 0) otherwise.
-      WCHAR wideLink[kLinkPathUnitLimit + 1];
-      const int units = MultiByteToWideChar(CP_ACP, 0, link, -1, wideLink, kLinkPathUnitLimit + 1);
-      const bool converted = units > 0 && wideLink[units - 1] == 0;
       ComGuard<IPersistFile> persistFile;
       if (shellLink->QueryInterface(IID_IPersistFile, persistFile.out()) == S_OK &&
           persistFile.get() != nullptr) {
-        saved = converted && persistFile->Save(wideLink, TRUE) == S_OK;
+        saved = persistFile->Save(link, TRUE) == S_OK;
       }
     }
-    // The guards release IPersistFile, then IShellLinkA, before COM goes.
+    // The guards release IPersistFile, then IShellLinkW, before COM goes.
   }
   CoUninitialize();
   return saved;

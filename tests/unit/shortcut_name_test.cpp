@@ -192,3 +192,49 @@ TEST(LinkTargetFits, CountsCharactersNotBytes) {
   EXPECT_EQ(std::string(dir), "");
   EXPECT_EQ(dir[kWorkingDirectoryBufferSize], 'x');
 }
+
+#if defined(_WIN32)
+#define WIDE(text) L##text
+#else
+#define WIDE(text) u##text
+#endif
+
+// Names outside the code page, in UTF-16: the same rules, where only the
+// unit 0x5C separates (the yen sign U+00A5 is a letter like any other) and
+// every limit counts units.
+TEST(BuildLinkPath, WideNamesAndWorkingDirectories) {
+  using Wide = std::basic_string<WideUnit>;
+  const Wide longFolder = WIDE("C:\\") + Wide(247, 'f'); // 250 units
+  const struct {
+    Wide target, folder;
+    bool dropExtension;
+    bool ok;
+    Wide link, workingDirectory;
+  } cases[] = {
+      {WIDE("C:\\an\\caf\u00E9.txt"), WIDE("C:\\SendTo"), false, true,
+       WIDE("C:\\SendTo\\caf\u00E9.txt.lnk"), WIDE("C:\\an")},
+      {WIDE("C:\\an\\caf\u00E9.txt"), WIDE("C:\\d\u00E9st\\"), true, true,
+       WIDE("C:\\d\u00E9st\\caf\u00E9.lnk"), WIDE("C:\\an")},
+      {WIDE("C:\\an\\a\u00A5b.txt"), WIDE("C:\\out"), false, true,
+       WIDE("C:\\out\\a\u00A5b.txt.lnk"), WIDE("C:\\an")},
+      {WIDE("C:\\\uD55C\uAE00"), WIDE("C:\\x"), true, true, WIDE("C:\\x\\\uD55C\uAE00.lnk"),
+       WIDE("C:")},
+      {WIDE("C:\\an\\.."), WIDE("C:\\x"), false, false, WIDE(""), WIDE("C:\\an")},
+      {WIDE("C:\\an\\a:b"), WIDE("C:\\x"), false, false, WIDE(""), WIDE("C:\\an")},
+      // 250 + 1 + 5 + 4 units fit; one more does not.
+      {WIDE("C:\\t\\\u00E9.txt"), longFolder, false, true, longFolder + WIDE("\\\u00E9.txt.lnk"),
+       WIDE("C:\\t")},
+      {WIDE("C:\\t\\\u00E9x.txt"), longFolder, false, false, WIDE(""), WIDE("C:\\t")},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.link.size());
+    WideUnit link[kLinkPathBufferSize];
+    EXPECT_EQ(BuildLinkPath(link, c.folder.c_str(), c.target.c_str(), c.dropExtension), c.ok);
+    EXPECT_EQ(Wide(link), c.link);
+    WideUnit dir[kWorkingDirectoryBufferSize];
+    EXPECT_TRUE(BuildWorkingDirectory(dir, c.target.c_str()));
+    EXPECT_EQ(Wide(dir), c.workingDirectory);
+  }
+  EXPECT_TRUE(LinkTargetFits((WIDE("C:\\") + Wide(256, 0xE9)).c_str())); // 259 units
+  EXPECT_FALSE(LinkTargetFits((WIDE("C:\\") + Wide(257, 0xE9)).c_str()));
+}

@@ -8,6 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "app/split.h"
+
+// The splitter's two unit types under one name each, for checks written once
+// for both.
+inline size_t MeasureOf(const char *text, bool unquote, int *count) {
+  return SplitMeasure(text, unquote, count);
+}
+inline size_t MeasureOf(const WideUnit *text, bool unquote, int *count) {
+  return SplitMeasureWide(text, unquote, count);
+}
+inline char **SplitOf(const char *text, bool unquote, int *count) {
+  return SplitCommandLine(text, unquote, count);
+}
+inline WideUnit **SplitOf(const WideUnit *text, bool unquote, int *count) {
+  return SplitWideCommandLine(text, unquote, count);
+}
+
 struct ReferenceToken {
   size_t begin; // first byte of the token in the text
   size_t end;   // one past its last byte

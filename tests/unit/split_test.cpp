@@ -1,5 +1,6 @@
 #include "app/split.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -17,29 +18,36 @@ using Tokens = std::vector<std::string>;
 
 // Splits text and checks the block's shape on the way: count + 1 pointer
 // slots, the null after the last, then the texts back to back, filling
-// exactly the size that SplitMeasure gives.
-Tokens Split(const std::string &text, bool unquote) {
+// exactly the size that the measuring pass gives.
+template <typename Unit>
+std::vector<std::basic_string<Unit>> SplitUnits(const std::basic_string<Unit> &text, bool unquote) {
   int measuredCount = -1;
-  size_t size = SplitMeasure(text.c_str(), unquote, &measuredCount);
+  size_t size = MeasureOf(text.c_str(), unquote, &measuredCount);
   int count = -1;
-  char **argv = SplitCommandLine(text.c_str(), unquote, &count);
+  Unit **argv = SplitOf(text.c_str(), unquote, &count);
   EXPECT_NE(argv, nullptr);
   if (argv == nullptr)
-    return Tokens();
+    return {};
   EXPECT_GE(count, 1);
   EXPECT_EQ(count, measuredCount);
   EXPECT_EQ(argv[count], nullptr);
-  Tokens tokens;
-  const char *expected = reinterpret_cast<const char *>(argv + count + 1);
+  std::vector<std::basic_string<Unit>> tokens;
+  const Unit *expected = reinterpret_cast<const Unit *>(argv + count + 1);
   for (int i = 0; i < count; i++) {
-    EXPECT_EQ(argv[i], expected) << "token " << i << " of [" << text << "]";
+    EXPECT_EQ(argv[i], expected) << "token " << i;
     tokens.push_back(argv[i]);
-    expected = argv[i] + strlen(argv[i]) + 1;
+    expected = argv[i] + tokens.back().size() + 1;
   }
-  EXPECT_EQ(static_cast<size_t>(expected - reinterpret_cast<const char *>(argv)), size)
-      << "[" << text << "]";
+  EXPECT_EQ(static_cast<size_t>(reinterpret_cast<const char *>(expected) -
+                                reinterpret_cast<const char *>(argv)),
+            size);
   free(argv);
   return tokens;
+}
+
+Tokens Split(const std::string &text, bool unquote) {
+  SCOPED_TRACE("[" + text + "]");
+  return SplitUnits(text, unquote);
 }
 
 struct SplitCase {
@@ -93,6 +101,90 @@ TEST(SplitCommandLine, WorkedExamplesInBothModes) {
   for (const SplitCase &c : kCases) {
     EXPECT_EQ(Split(c.text, true), c.unquoted) << "unquoting [" << c.text << "]";
     EXPECT_EQ(Split(c.text, false), c.verbatim) << "verbatim [" << c.text << "]";
+  }
+}
+
+#if defined(_WIN32)
+#define WIDE(text) L##text
+#else
+#define WIDE(text) u##text
+#endif
+
+using Wide = std::basic_string<WideUnit>;
+using WideTokens = std::vector<Wide>;
+
+Wide Widen(const std::string &text) {
+  Wide wide;
+  for (char c : text)
+    wide += static_cast<WideUnit>(static_cast<unsigned char>(c));
+  return wide;
+}
+
+WideTokens SplitWide(const Wide &text, bool unquote) {
+  return SplitUnits(text, unquote);
+}
+
+// The UTF-16 splitter follows the same rules: every ASCII worked example cuts
+// the same, and a unit outside ASCII is an ordinary character (no lead
+// bytes; the yen sign and the fullwidth backslash are no backslash).
+TEST(SplitWideCommandLine, SameRulesAsTheCodePageSplitter) {
+  for (const SplitCase &c : kCases) {
+    const std::string text = c.text;
+    if (std::any_of(text.begin(), text.end(), [](char b) { return (b & 0x80) != 0; }))
+      continue;
+    for (bool unquote : {true, false}) {
+      WideTokens expected;
+      for (const std::string &token : unquote ? c.unquoted : c.verbatim)
+        expected.push_back(Widen(token));
+      EXPECT_EQ(SplitWide(Widen(c.text), unquote), expected) << "[" << c.text << "]";
+    }
+  }
+  const struct {
+    Wide text;
+    WideTokens unquoted;
+  } cases[] = {
+      {WIDE("p \"C:\\an\\caf\u00E9.txt\" /sendto"),
+       {WIDE("p"), WIDE("C:\\an\\caf\u00E9.txt"), WIDE("/sendto")}},
+      {WIDE("p \"a\u00A5\" b"), {WIDE("p"), WIDE("a\u00A5"), WIDE("b")}},
+      {WIDE("p \uFF3C\"a b\""), {WIDE("p"), WIDE("\uFF3Ca b")}},
+      {WIDE("p \u8868\"a b\""), {WIDE("p"), WIDE("\u8868a b")}},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(SplitWide(c.text, true), c.unquoted);
+}
+
+// The UTF-16 arguments are paired with the code-page ones only where both
+// splits give one count; the code-page line is the UTF-16 one as the
+// system's conversion gives it (é as e, the yen sign as a backslash).
+TEST(PairWideArguments, OnlyWhereBothSplitsAgreeInCount) {
+  const struct {
+    const char *text;
+    const WideUnit *wide;
+    bool paired;
+  } cases[] = {
+      {"p a b", WIDE("p a b"), true},
+      {"p \"C:\\an\\cafe.txt\" /sendto", WIDE("p \"C:\\an\\caf\u00E9.txt\" /sendto"), true},
+      {"p C:\\an\\a\\b.txt", WIDE("p C:\\an\\a\u00A5b.txt"), true},
+      // The look-alike backslash escapes the closing quote: one token less.
+      {"p \"C:\\an\\a\\\" /sendto", WIDE("p \"C:\\an\\a\u00A5\" /sendto"), false},
+      // Cut elsewhere but into as many tokens: paired, and each argument that
+      // differs is then taken in UTF-16.
+      {"p \"a\\\"\\\" b", WIDE("p \"a\u00A5\"\u00A5\" b"), true},
+      {"p a", nullptr, false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.text);
+    int count = 0;
+    char **argv = SplitCommandLine(c.text, true, &count);
+    ASSERT_NE(argv, nullptr);
+    WideUnit **wide = PairWideArguments(count, c.wide);
+    EXPECT_EQ(wide != nullptr, c.paired);
+    if (wide != nullptr) {
+      EXPECT_EQ(wide[count], nullptr);
+      EXPECT_EQ(Wide(wide[count - 1]), SplitWide(c.wide, true).back());
+    }
+    free(wide);
+    free(argv);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -137,4 +138,34 @@ TEST(AppendFolderOnce, KeepsFirstPlacesAndFirstSpellings) {
   }
   EXPECT_EQ(walk, "C:\\Windows|C:\\Users\\Public\\Desktop|C:\\\x95\x5C|C:\\Windows\\|");
   StringListDestroy(folders); // frees the copies; the sanitizers check the rest
+}
+
+// Folders named outside the code page stand in the set as tagged UTF-16
+// entries: kept once with ASCII letters folded, never equal to a code-page
+// entry, and an empty path to code that reads them as code-page text.
+TEST(AppendWideFolderOnce, TaggedEntriesBesideCodePageOnes) {
+  using Wide = std::basic_string<WideUnit>;
+  const Wide dest = {'C', ':', '\\', 'd', 0xE9, 's', 't'};
+  const Wide shouted = {'c', ':', '\\', 'D', 0xE9, 'S', 'T'};
+  const Wide accented = {'C', ':', '\\', 'd', 0xC9, 's', 't'}; // É is no ASCII letter
+  StringList *folders = StringListCreate();
+  ASSERT_NE(folders, nullptr);
+  EXPECT_EQ(AppendFolderOnce(folders, ""), 1);
+  EXPECT_EQ(AppendWideFolderOnce(folders, dest.c_str()), 2);
+  EXPECT_EQ(AppendWideFolderOnce(folders, shouted.c_str()), 2);
+  EXPECT_EQ(AppendWideFolderOnce(folders, accented.c_str()), 3);
+  EXPECT_EQ(AppendFolderOnce(folders, "C:\\dest"), 4);
+  std::vector<Wide> wide;
+  std::string text;
+  for (StringListNode *node = StringListEnd(folders, kForward); node != nullptr;
+       node = StringListStep(node, kForward)) {
+    const WideUnit *units = WideFolderText(StringListText(node));
+    wide.push_back(units != nullptr ? Wide(units) : Wide());
+    text += StringListText(node);
+    text += "|";
+  }
+  EXPECT_EQ(wide, (std::vector<Wide>{Wide(), dest, accented, Wide()}));
+  EXPECT_EQ(text, "|||C:\\dest|");
+  EXPECT_EQ(WideFolderText(nullptr), nullptr);
+  StringListDestroy(folders);
 }

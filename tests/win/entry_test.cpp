@@ -46,6 +46,23 @@ TEST(Entry, TracesEveryArgumentByteForByte) {
   EXPECT_EQ(run.debugStrings, expected);
 }
 
+// Started as the shell starts it, with names the code page lacks: the trace
+// is the code-page command line byte for byte, look-alikes and all.
+TEST(Entry, TracesTheCodePageFormOfAUtf16CommandLine) {
+  const std::string exe = LinktoExe();
+  const DebugRun run = RunUnderDebuggerWide(
+      L"\"" + WideOf(exe) + L"\" /sendto \"C:\\no such dir\\caf\u00E9 a\u00A5b.txt\"",
+      kProcessWaitMs);
+  ASSERT_TRUE(run.process.started) << "CreateProcess error " << run.process.startError;
+  EXPECT_EQ(run.process.exitCode, 0u);
+  const std::vector<std::string> expected = {
+      "argv[ 0]=" + exe + "\r\n",
+      "argv[ 1]=/sendto\r\n",
+      "argv[ 2]=C:\\no such dir\\cafe a\\b.txt\r\n",
+  };
+  EXPECT_EQ(run.debugStrings, expected);
+}
+
 TEST(Entry, TwoDigitIndexesHaveNoPadding) {
   std::string commandLine = Quoted(LinktoExe());
   for (int i = 1; i <= 11; ++i) {

@@ -22,9 +22,9 @@ const std::string kSofuto = kSo + "\x83\x74\x83\x67"; // ソフト
 ::testing::Environment *const environment =
     ::testing::AddGlobalTestEnvironment(new OpenLogEnvironment);
 
-struct Expected {
-  std::string link, target, workingDirectory;
-};
+template <typename Text> struct ExpectedOf { Text link, target, workingDirectory; };
+typedef ExpectedOf<std::string> Expected;
+typedef ExpectedOf<std::wstring> WideExpected;
 
 std::string Special(int csidl) {
   return SpecialFolder(csidl);
@@ -51,23 +51,35 @@ std::vector<std::string> LinkPaths(const std::vector<Expected> &expected) {
   return paths;
 }
 
-// Exactly the expected links were added, each pointing where it should.
-void ExpectLinks(const LinkWatch &watch, const std::vector<Expected> &expected) {
-  std::vector<std::string> wanted;
-  for (const Expected &e : expected) {
+// Exactly the expected links were added (added: as the watch lists them),
+// each pointing where it should (read back by read).
+template <typename Text, typename Read, typename Target>
+void CheckLinks(const std::vector<Text> &added, const std::vector<ExpectedOf<Text>> &expected,
+                Read read, Target targetOf) {
+  std::vector<Text> wanted;
+  for (const ExpectedOf<Text> &e : expected) {
     wanted.push_back(LowerAscii(e.link));
   }
   std::sort(wanted.begin(), wanted.end());
   wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
-  EXPECT_EQ(watch.Added(), wanted);
-  for (const Expected &e : expected) {
+  EXPECT_EQ(added, wanted);
+  for (const ExpectedOf<Text> &e : expected) {
     SCOPED_TRACE(e.link);
-    const LinkInfo info = ReadLink(e.link);
+    const auto info = read(e.link);
     ASSERT_TRUE(info.loaded);
-    EXPECT_EQ(info.target, e.target);
+    EXPECT_EQ(targetOf(info), e.target);
     EXPECT_EQ(info.workingDirectory, e.workingDirectory);
     EXPECT_EQ(info.showCommand, SW_SHOWNORMAL);
   }
+}
+
+void ExpectLinks(const LinkWatch &watch, const std::vector<Expected> &expected) {
+  CheckLinks(watch.Added(), expected, ReadLink, [](const LinkInfo &info) { return info.target; });
+}
+
+void ExpectWideLinks(const LinkWatch &watch, const std::vector<WideExpected> &expected) {
+  CheckLinks(watch.AddedWide(), expected, ReadLinkWide,
+             [](const WideLinkInfo &info) { return info.itemPath; });
 }
 
 // Runs linkto.exe; the run must end by itself with exit code 0.
@@ -367,4 +379,85 @@ TEST(RunFlow, LnkinfoReadsWhatTheShellReads) {
     EXPECT_NE(report.find("Working directory\t\t: " + e.workingDirectory + "\n"), std::string::npos)
         << report;
   }
+}
+
+// Names the code page cannot spell, passed as the shell passes them: in a
+// UTF-16 command line. Each is linked as itself: é is no e, and the yen sign
+// (U+00A5) is no backslash, though the code-page command line has them so.
+TEST(RunFlow, NamesOutsideTheCodePageAreLinkedAsThemselves) {
+  ScratchDir dir("outside");
+  const std::wstring root = WideOf(dir.path());
+  const std::wstring cafe = dir.WideFile(L"caf\u00E9.txt"),
+                     hangul = dir.WideFile(L"\uD55C\uAE00.exe");
+  const std::wstring yen = dir.WideFile(L"a\u00A5b.txt"), yenOnly = dir.WideFile(L"a\u00A5");
+  dir.File("a\\b.txt"); // what the code-page form of a¥b.txt names
+  const std::wstring plain = WideOf(dir.File("plain.txt"));
+  const std::wstring out = WideOf(dir.Dir("out")), dest = dir.WideDir(L"d\u00E9st");
+  const std::wstring sendTo = SpecialFolderWide(kSendTo), desktop = SpecialFolderWide(kDesktop);
+  const std::wstring destinationDialog = L"#32770|\u767B\u9332\u5148\u306E\u9078\u629E";
+  const std::wstring menuItemsDialog =
+      L"#32770|\u30E1\u30CB\u30E5\u30FC\u9805\u76EE\u306E\u7DE8\u96C6";
+  auto q = [](const std::wstring &text) { return L"\"" + text + L"\""; };
+  const struct {
+    std::wstring arguments;
+    std::vector<WideExpected> links;
+    std::wstring window;              // the one window shown, or none
+    std::vector<std::wstring> opened; // folders opened, in order
+  } cases[] = {
+      {q(cafe) + L" /sendto /open:0", {{sendTo + L"\\caf\u00E9.txt.lnk", cafe, root}}, L"", {}},
+      {q(cafe) + L" /ext:0 " + q(L"/path:" + dest) + L" " + q(L"/PATH:" + root + L"\\D\u00E9ST"),
+       {{dest + L"\\caf\u00E9.lnk", cafe, root}},
+       L"",
+       {dest}},
+      {q(hangul) + L" " + q(plain) + L" /desktop /open:0",
+       {{desktop + L"\\\uD55C\uAE00.exe.lnk", hangul, root},
+        {desktop + L"\\plain.txt.lnk", plain, root}},
+       L"",
+       {}},
+      {q(yen) + L" " + q(L"/path:" + out) + L" /open:0",
+       {{out + L"\\a\u00A5b.txt.lnk", yen, root}},
+       L"",
+       {}},
+      // A name the code page spells goes the code-page way, as before.
+      {q(plain) + L" " + q(L"/path:" + out), {{out + L"\\plain.txt.lnk", plain, root}}, L"", {out}},
+      // No destination: the chooser is asked (and cancelled).
+      {q(cafe), {}, destinationDialog, {}},
+      // The look-alike backslash escapes the quote after it: the code-page
+      // line splits into fewer arguments, and is taken as it is, naming
+      // nothing that exists.
+      {q(yenOnly) + L" " + q(plain) + L" /sendto /open:0", {}, menuItemsDialog, {}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const LinkWatch watch;
+    openLog->Reset({});
+    const LinktoRun run = RunLinktoWide(c.arguments);
+    EXPECT_TRUE(run.process.started) << "CreateProcess error " << run.process.startError;
+    EXPECT_FALSE(run.process.timedOut);
+    EXPECT_EQ(run.process.exitCode, 0u);
+    ExpectWideLinks(watch, c.links);
+    std::vector<std::string> opened;
+    for (const std::wstring &folder : c.opened) {
+      opened.push_back(LowerAscii(CodePageOf(folder))); // as the open log receives it
+    }
+    EXPECT_EQ(Opened(opened.size()), opened);
+    EXPECT_EQ(run.windows, c.window.empty() ? std::vector<std::string>{}
+                                            : std::vector<std::string>{CodePageOf(c.window)});
+  }
+}
+
+// A Send To folder named outside the code page, as under a user profile
+// named so, receives its links too.
+TEST(RunFlow, ShellFoldersNamedOutsideTheCodePage) {
+  ScratchDir dir("outside-shell");
+  const std::wstring sendTo = dir.WideDir(L"d\u00E9st\\SendTo");
+  const std::wstring plain = WideOf(dir.File("plain.txt"));
+  const ShellFolderRedirect redirect(L"SendTo", sendTo);
+  ASSERT_EQ(SpecialFolderWide(kSendTo), sendTo);
+  const LinkWatch watch;
+  openLog->Reset({});
+  const LinktoRun run = RunLinktoWide(L"\"" + plain + L"\" /sendto");
+  EXPECT_EQ(run.process.exitCode, 0u);
+  ExpectWideLinks(watch, {{sendTo + L"\\plain.txt.lnk", plain, WideOf(dir.path())}});
+  EXPECT_EQ(Opened(1), std::vector<std::string>{LowerAscii(CodePageOf(sendTo))});
 }

@@ -28,36 +28,45 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
-namespace {
-
-bool EndsWithLnk(const char *name) {
-  const size_t length = strlen(name);
-  return length >= 4 && LowerAscii(name + length - 4) == ".lnk";
+std::wstring LowerAscii(std::wstring text) {
+  for (WCHAR &c : text) {
+    if (c >= L'A' && c <= L'Z') {
+      c = static_cast<WCHAR>(c - L'A' + L'a');
+    }
+  }
+  return text;
 }
 
-void CollectLinks(const std::string &folder, bool recurse, int depth, std::set<std::string> *out) {
+namespace {
+
+bool EndsWithLnk(const std::wstring &name) {
+  return name.size() >= 4 && LowerAscii(name.substr(name.size() - 4)) == L".lnk";
+}
+
+void CollectLinks(const std::wstring &folder, bool recurse, int depth,
+                  std::set<std::wstring> *out) {
   if (depth > 24) {
     return;
   }
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     return;
   }
   do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") {
       continue;
     }
-    const std::string path = folder + "\\" + name;
+    const std::wstring path = folder + L"\\" + name;
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       if (recurse && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         CollectLinks(path, true, depth + 1, out);
       }
-    } else if (EndsWithLnk(found.cFileName)) {
+    } else if (EndsWithLnk(name)) {
       out->insert(LowerAscii(path));
     }
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
 }
 
@@ -142,6 +151,18 @@ std::string SpecialFolder(int csidl) {
   return text;
 }
 
+std::wstring SpecialFolderWide(int csidl) {
+  WCHAR path[MAX_PATH + 1] = {};
+  if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) {
+    return std::wstring();
+  }
+  std::wstring text = path;
+  while (text.size() > 3 && text.back() == L'\\') {
+    text.pop_back();
+  }
+  return text;
+}
+
 bool FileExists(const std::string &path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -152,14 +173,20 @@ bool DirectoryExists(const std::string &path) {
 }
 
 bool MakeDirectories(const std::string &path) {
-  if (DirectoryExists(path)) {
+  return MakeDirectoriesWide(WideOf(path));
+}
+
+bool MakeDirectoriesWide(const std::wstring &path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return true;
   }
-  const size_t cut = path.find_last_of('\\');
-  if (cut != std::string::npos && cut > 2 && !MakeDirectories(path.substr(0, cut))) {
+  const size_t cut = path.find_last_of(L'\\');
+  if (cut != std::wstring::npos && cut > 2 && !MakeDirectoriesWide(path.substr(0, cut))) {
     return false;
   }
-  return CreateDirectoryA(path.c_str(), nullptr) != FALSE || DirectoryExists(path);
+  return CreateDirectoryW(path.c_str(), nullptr) != FALSE ||
+         (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool WriteTextFile(const std::string &path, const std::string &text) {
@@ -172,27 +199,31 @@ bool WriteTextFile(const std::string &path, const std::string &text) {
 }
 
 void RemoveTree(const std::string &path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  RemoveTreeWide(WideOf(path));
+}
+
+void RemoveTreeWide(const std::wstring &path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     return;
   }
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
     return;
   }
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = found.cFileName;
-      if (name != "." && name != "..") {
-        RemoveTree(path + "\\" + name);
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") {
+        RemoveTreeWide(path + L"\\" + name);
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW(path.c_str());
 }
 
 ScratchDir::ScratchDir(const std::string &name) : path_(std::string(kScratchRoot) + "\\" + name) {
@@ -212,6 +243,25 @@ std::string ScratchDir::File(const std::string &relative) const {
   return path;
 }
 
+std::wstring ScratchDir::WideFile(const std::wstring &relative) const {
+  const std::wstring path = WideOf(path_) + L"\\" + relative;
+  MakeDirectoriesWide(path.substr(0, path.find_last_of(L'\\')));
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(file, "sample\r\n", 8, &written, nullptr);
+    CloseHandle(file);
+  }
+  return path;
+}
+
+std::wstring ScratchDir::WideDir(const std::wstring &relative) const {
+  const std::wstring path = WideOf(path_) + L"\\" + relative;
+  MakeDirectoriesWide(path);
+  return path;
+}
+
 std::string ScratchDir::Dir(const std::string &relative) const {
   const std::string path = *this / relative;
   MakeDirectories(path);
@@ -219,22 +269,39 @@ std::string ScratchDir::Dir(const std::string &relative) const {
 }
 
 LinkInfo ReadLink(const std::string &path) {
+  const WideLinkInfo wide = ReadLinkWide(WideOf(path));
   LinkInfo info;
+  info.loaded = wide.loaded;
+  info.target = CodePageOf(wide.target);
+  info.itemPath = CodePageOf(wide.itemPath);
+  info.workingDirectory = CodePageOf(wide.workingDirectory);
+  info.showCommand = wide.showCommand;
+  return info;
+}
+
+WideLinkInfo ReadLinkWide(const std::wstring &path) {
+  WideLinkInfo info;
   const HRESULT initialised = CoInitialize(nullptr);
-  IShellLinkA *link = nullptr;
-  if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  IShellLinkW *link = nullptr;
+  if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                        reinterpret_cast<void **>(&link)) == S_OK) {
     IPersistFile *file = nullptr;
     if (link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)) == S_OK) {
-      WCHAR wide[1024] = {};
-      if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 1024) > 0 &&
-          file->Load(wide, STGM_READ) == S_OK) {
-        char text[1024] = {};
-        if (link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH) == S_OK) {
+      if (file->Load(path.c_str(), STGM_READ) == S_OK) {
+        WCHAR text[1024] = {};
+        if (link->GetPath(text, 1024, nullptr, SLGP_RAWPATH) == S_OK) {
           info.target = text;
         }
+        LPITEMIDLIST item = nullptr;
+        if (link->GetIDList(&item) == S_OK && item != nullptr) {
+          WCHAR itemPath[MAX_PATH + 1] = {};
+          if (SHGetPathFromIDListW(item, itemPath)) {
+            info.itemPath = itemPath;
+          }
+          CoTaskMemFree(item);
+        }
         text[0] = 0;
-        link->GetWorkingDirectory(text, sizeof text);
+        link->GetWorkingDirectory(text, 1024);
         info.workingDirectory = text;
         info.loaded = true;
       }
@@ -245,7 +312,7 @@ LinkInfo ReadLink(const std::string &path) {
   if (SUCCEEDED(initialised)) {
     CoUninitialize();
   }
-  FILE *raw = fopen(path.c_str(), "rb");
+  FILE *raw = _wfopen(path.c_str(), L"rb");
   if (raw != nullptr) {
     unsigned char field[4] = {};
     if (fseek(raw, 0x3C, SEEK_SET) == 0 && fread(field, 1, 4, raw) == 4) {
@@ -256,17 +323,25 @@ LinkInfo ReadLink(const std::string &path) {
   return info;
 }
 
-std::set<std::string> LinkSnapshot() {
-  std::set<std::string> links;
-  CollectLinks("C:\\users", true, 0, &links);
-  CollectLinks("C:\\ProgramData", true, 0, &links);
-  CollectLinks(kScratchRoot, true, 0, &links);
-  CollectLinks("C:", false, 0, &links);
+std::set<std::wstring> LinkSnapshotWide() {
+  std::set<std::wstring> links;
+  CollectLinks(L"C:\\users", true, 0, &links);
+  CollectLinks(L"C:\\ProgramData", true, 0, &links);
+  CollectLinks(WideOf(kScratchRoot), true, 0, &links);
+  CollectLinks(L"C:", false, 0, &links);
   for (int csidl : kLookedAtFolders) {
-    const std::string folder = SpecialFolder(csidl);
+    const std::wstring folder = SpecialFolderWide(csidl);
     if (!folder.empty()) {
       CollectLinks(folder, false, 0, &links);
     }
+  }
+  return links;
+}
+
+std::set<std::string> LinkSnapshot() {
+  std::set<std::string> links;
+  for (const std::wstring &link : LinkSnapshotWide()) {
+    links.insert(LowerAscii(CodePageOf(link)));
   }
   return links;
 }
@@ -279,9 +354,25 @@ std::vector<std::string> Added(const std::set<std::string> &before,
   return added;
 }
 
+std::vector<std::wstring> LinkWatch::AddedWide() const {
+  const std::set<std::wstring> after = LinkSnapshotWide();
+  std::vector<std::wstring> added;
+  std::set_difference(after.begin(), after.end(), before_.begin(), before_.end(),
+                      std::back_inserter(added));
+  return added;
+}
+
+std::vector<std::string> LinkWatch::Added() const {
+  std::set<std::string> added;
+  for (const std::wstring &link : AddedWide()) {
+    added.insert(LowerAscii(CodePageOf(link)));
+  }
+  return std::vector<std::string>(added.begin(), added.end());
+}
+
 LinkWatch::~LinkWatch() {
-  for (const std::string &link : Added()) {
-    DeleteFileA(link.c_str());
+  for (const std::wstring &link : AddedWide()) {
+    DeleteFileW(link.c_str());
   }
 }
 
@@ -372,12 +463,13 @@ std::string LnkinfoReport(const std::string &link) {
   return text;
 }
 
-LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs, WindowHandler handler,
-                    void *user) {
+namespace {
+
+// Watches the started process's windows until it ends or timeoutMs pass.
+LinktoRun WatchRun(bool started, const PROCESS_INFORMATION &info, DWORD timeoutMs,
+                   WindowHandler handler, void *user) {
   LinktoRun run;
-  std::string commandLine = Quoted(LinktoExe()) + " " + arguments;
-  PROCESS_INFORMATION info = {};
-  if (!StartProcess(std::string(), commandLine, 0, &info)) {
+  if (!started) {
     run.process.startError = GetLastError();
     return run;
   }
@@ -401,6 +493,21 @@ LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs, WindowHandler
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return run;
+}
+
+} // namespace
+
+LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs, WindowHandler handler,
+                    void *user) {
+  PROCESS_INFORMATION info = {};
+  const bool started = StartProcess(std::string(), Quoted(LinktoExe()) + " " + arguments, 0, &info);
+  return WatchRun(started, info, timeoutMs, handler, user);
+}
+
+LinktoRun RunLinktoWide(const std::wstring &arguments, DWORD timeoutMs) {
+  PROCESS_INFORMATION info = {};
+  const bool started = StartProcessWide(L"\"" + WideOf(LinktoExe()) + L"\" " + arguments, 0, &info);
+  return WatchRun(started, info, timeoutMs, nullptr, nullptr);
 }
 
 FolderOpenLog::FolderOpenLog() : log_(std::string(kScratchRoot) + "\\open.log") {
@@ -467,6 +574,53 @@ std::vector<OpenRecord> FolderOpenLog::Wait(size_t count, DWORD timeoutMs, DWORD
   std::stable_sort(records.begin(), records.end(),
                    [](const OpenRecord &a, const OpenRecord &b) { return a.created < b.created; });
   return records;
+}
+
+namespace {
+
+const WCHAR *const kShellFolderKeys[2] = {
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"};
+
+} // namespace
+
+ShellFolderRedirect::ShellFolderRedirect(const std::wstring &valueName, const std::wstring &path)
+    : name_(valueName) {
+  for (int k = 0; k < 2; ++k) {
+    KeyGuard guard;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolderKeys[k], 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &guard.key, nullptr) != ERROR_SUCCESS) {
+      continue;
+    }
+    Saved &saved = saved_[k];
+    DWORD size = 0;
+    if (RegQueryValueExW(guard.key, name_.c_str(), nullptr, &saved.type, nullptr, &size) ==
+        ERROR_SUCCESS) {
+      saved.data.resize(size);
+      saved.had = RegQueryValueExW(guard.key, name_.c_str(), nullptr, &saved.type,
+                                   saved.data.data(), &size) == ERROR_SUCCESS;
+    }
+    RegSetValueExW(guard.key, name_.c_str(), 0, k == 0 ? REG_EXPAND_SZ : REG_SZ,
+                   reinterpret_cast<const BYTE *>(path.c_str()),
+                   static_cast<DWORD>((path.size() + 1) * sizeof(WCHAR)));
+  }
+}
+
+ShellFolderRedirect::~ShellFolderRedirect() {
+  for (int k = 0; k < 2; ++k) {
+    KeyGuard guard;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolderKeys[k], 0, KEY_ALL_ACCESS, &guard.key) !=
+        ERROR_SUCCESS) {
+      continue;
+    }
+    const Saved &saved = saved_[k];
+    if (saved.had) {
+      RegSetValueExW(guard.key, name_.c_str(), 0, saved.type, saved.data.data(),
+                     static_cast<DWORD>(saved.data.size()));
+    } else {
+      RegDeleteValueW(guard.key, name_.c_str());
+    }
+  }
 }
 
 FolderOpenLog *openLog = nullptr;

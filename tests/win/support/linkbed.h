@@ -18,15 +18,22 @@
 // (without a trailing backslash), or "" when it has none.
 std::string SpecialFolder(int csidl);
 
+// The same in UTF-16 (SHGetFolderPathW), for folders named outside the code
+// page.
+std::wstring SpecialFolderWide(int csidl);
+
 // text with the ASCII letters in lower case (link snapshots hold such paths).
 std::string LowerAscii(std::string text);
+std::wstring LowerAscii(std::wstring text);
 
 bool FileExists(const std::string &path);
 bool DirectoryExists(const std::string &path);
 bool MakeDirectories(const std::string &path);
 bool WriteTextFile(const std::string &path, const std::string &text);
+bool MakeDirectoriesWide(const std::wstring &path);
 // Deletes a file or a folder with everything in it.
 void RemoveTree(const std::string &path);
+void RemoveTreeWide(const std::wstring &path);
 
 // A folder C:\lt\<name> made fresh for one test and removed with everything
 // in it afterwards.
@@ -43,6 +50,9 @@ public:
   std::string File(const std::string &relative) const;
   // Creates path()\relative as a folder; returns its path.
   std::string Dir(const std::string &relative) const;
+  // The same for names the code page may not spell.
+  std::wstring WideFile(const std::wstring &relative) const;
+  std::wstring WideDir(const std::wstring &relative) const;
 
 private:
   std::string path_;
@@ -51,18 +61,28 @@ private:
 // A link file read back through IShellLinkA and IPersistFile::Load; the show
 // command is the stored field at offset 0x3C (Wine's GetShowCmd after Load
 // does not report it).
-struct LinkInfo {
+template <typename Text> struct LinkInfoOf {
   bool loaded = false;
-  std::string target;
-  std::string workingDirectory;
+  Text target;
+  // The target as the link's item list names it. Wine's link object keeps
+  // the target path itself only in the code page (é read back as e; Windows
+  // keeps a UTF-16 copy beside it); its item list holds the name exactly.
+  Text itemPath;
+  Text workingDirectory;
   int showCommand = -1;
 };
+typedef LinkInfoOf<std::string> LinkInfo;
 LinkInfo ReadLink(const std::string &path);
+// The same through IShellLinkW, names as they are.
+typedef LinkInfoOf<std::wstring> WideLinkInfo;
+WideLinkInfo ReadLinkWide(const std::wstring &path);
 
 // Every .lnk file (full path, ASCII letters in lower case) in the places the tests
 // look: the users' and all-users' folders, the scratch root, every folder of
-// the folder switch table, C:\ and the Windows and system folders.
+// the folder switch table, C:\ and the Windows and system folders. The
+// code-page form gives look-alikes for what the code page lacks.
 std::set<std::string> LinkSnapshot();
+std::set<std::wstring> LinkSnapshotWide();
 // Paths in after that are not in before.
 std::vector<std::string> Added(const std::set<std::string> &before,
                                const std::set<std::string> &after);
@@ -71,21 +91,42 @@ std::vector<std::string> Added(const std::set<std::string> &before,
 // made, all deleted when it goes.
 class LinkWatch {
 public:
-  LinkWatch() : before_(LinkSnapshot()) {}
+  LinkWatch() : before_(LinkSnapshotWide()) {}
   ~LinkWatch();
   LinkWatch(const LinkWatch &) = delete;
   LinkWatch &operator=(const LinkWatch &) = delete;
   // Links added since the watch began (lower case, sorted).
-  std::vector<std::string> Added() const { return ::Added(before_, LinkSnapshot()); }
+  std::vector<std::string> Added() const;
+  std::vector<std::wstring> AddedWide() const;
 
 private:
-  std::set<std::string> before_;
+  std::set<std::wstring> before_;
 };
 
 // The report of lnkinfo, the Linux reader of link files, on a link given by
 // its Windows path, its ANSI strings read in code page 932 and printed in
 // UTF-8; "" when lnkinfo cannot be started.
 std::string LnkinfoReport(const std::string &link);
+
+// While it lives, the user's shell folder valueName (a value of the Explorer
+// keys "User Shell Folders" and "Shell Folders" under HKEY_CURRENT_USER, such
+// as SendTo) is path; both values are put back afterwards, failures included.
+class ShellFolderRedirect {
+public:
+  ShellFolderRedirect(const std::wstring &valueName, const std::wstring &path);
+  ~ShellFolderRedirect();
+  ShellFolderRedirect(const ShellFolderRedirect &) = delete;
+  ShellFolderRedirect &operator=(const ShellFolderRedirect &) = delete;
+
+private:
+  struct Saved {
+    bool had = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+  };
+  std::wstring name_;
+  Saved saved_[2];
+};
 
 // One run of linkto.exe: every visible top-level window it showed, as
 // "class|title", with "|tree" added for a window holding a tree view (the
@@ -104,6 +145,10 @@ typedef bool (*WindowHandler)(HWND window, void *user);
 // recorded and, unless handler deals with it, cancelled.
 LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs = kProcessWaitMs,
                     WindowHandler handler = nullptr, void *user = nullptr);
+
+// The same with a UTF-16 command line (CreateProcessW), as the shell starts
+// a verb; every window is cancelled.
+LinktoRun RunLinktoWide(const std::wstring &arguments, DWORD timeoutMs = kProcessWaitMs);
 
 // One line of the folder-open log.
 struct OpenRecord {

@@ -68,16 +68,13 @@ std::string Quoted(const std::string &text) {
   return "\"" + text + "\"";
 }
 
-bool StartProcess(const std::string &program, const std::string &commandLine, DWORD flags,
-                  PROCESS_INFORMATION *info) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
+namespace {
+
+// Calls start (one CreateProcess) again, with a note, while it fails with
+// ERROR_INTERNAL_ERROR, at most kStartAttempts times.
+template <typename Start> bool StartWithRetries(Start start) {
   for (int attempt = 1;; ++attempt) {
-    std::vector<char> line(commandLine.begin(),
-                           commandLine.end()); // CreateProcessA may write into it
-    line.push_back('\0');
-    if (CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
-                       FALSE, flags, nullptr, nullptr, &startup, info)) {
+    if (start()) {
       return true;
     }
     const DWORD error = GetLastError();
@@ -88,6 +85,46 @@ bool StartProcess(const std::string &program, const std::string &commandLine, DW
            static_cast<unsigned long>(error), attempt, kStartAttempts);
     fflush(stdout);
   }
+}
+
+} // namespace
+
+bool StartProcess(const std::string &program, const std::string &commandLine, DWORD flags,
+                  PROCESS_INFORMATION *info) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  return StartWithRetries([&] {
+    std::vector<char> line(commandLine.begin(),
+                           commandLine.end()); // CreateProcessA may write into it
+    line.push_back('\0');
+    return CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr,
+                          nullptr, FALSE, flags, nullptr, nullptr, &startup, info) != FALSE;
+  });
+}
+
+bool StartProcessWide(const std::wstring &commandLine, DWORD flags, PROCESS_INFORMATION *info) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  return StartWithRetries([&] {
+    std::vector<WCHAR> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                          &startup, info) != FALSE;
+  });
+}
+
+std::wstring WideOf(const std::string &text) {
+  std::vector<WCHAR> wide(text.size() + 1);
+  const int units =
+      MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  return units > 0 ? std::wstring(wide.data()) : std::wstring();
+}
+
+std::string CodePageOf(const std::wstring &text) {
+  std::vector<char> bytes(2 * text.size() + 1);
+  const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes.data(),
+                                       static_cast<int>(bytes.size()), nullptr, nullptr);
+  return size > 0 ? std::string(bytes.data()) : std::string();
 }
 
 ProcessResult RunProcess(const std::string &commandLine, DWORD timeoutMs) {
@@ -113,11 +150,12 @@ void CancelWindowsOf(DWORD processId) {
   EnumWindows(CancelWindow, static_cast<LPARAM>(processId));
 }
 
-DebugRun RunUnderDebugger(const std::string &program, const std::string &commandLine,
-                          DWORD timeoutMs) {
+namespace {
+
+// Debugs the process that started (if it did) until it ends.
+DebugRun DebugStarted(bool started, const PROCESS_INFORMATION &info, DWORD timeoutMs) {
   DebugRun run;
-  PROCESS_INFORMATION info = {};
-  if (!StartProcess(program, commandLine, DEBUG_ONLY_THIS_PROCESS, &info)) {
+  if (!started) {
     run.process.startError = GetLastError();
     return run;
   }
@@ -184,4 +222,19 @@ DebugRun RunUnderDebugger(const std::string &program, const std::string &command
   }
   WaitForSingleObject(info.hProcess, 5000);
   return run;
+}
+
+} // namespace
+
+DebugRun RunUnderDebugger(const std::string &program, const std::string &commandLine,
+                          DWORD timeoutMs) {
+  PROCESS_INFORMATION info = {};
+  const bool started = StartProcess(program, commandLine, DEBUG_ONLY_THIS_PROCESS, &info);
+  return DebugStarted(started, info, timeoutMs);
+}
+
+DebugRun RunUnderDebuggerWide(const std::wstring &commandLine, DWORD timeoutMs) {
+  PROCESS_INFORMATION info = {};
+  const bool started = StartProcessWide(commandLine, DEBUG_ONLY_THIS_PROCESS, &info);
+  return DebugStarted(started, info, timeoutMs);
 }

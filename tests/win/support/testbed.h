@@ -43,6 +43,15 @@ constexpr int kStartAttempts = 3;
 bool StartProcess(const std::string &program, const std::string &commandLine, DWORD flags,
                   PROCESS_INFORMATION *info);
 
+// The same with a UTF-16 command line (CreateProcessW), as the shell starts a
+// program; its first token names the program.
+bool StartProcessWide(const std::wstring &commandLine, DWORD flags, PROCESS_INFORMATION *info);
+
+// text in UTF-16 (from the code page), and back (with the system's look-alikes
+// for what the code page lacks, as a program of the code page receives it).
+std::wstring WideOf(const std::string &text);
+std::string CodePageOf(const std::wstring &text);
+
 struct ProcessResult {
   bool started = false;
   DWORD startError = 0; // GetLastError of the failed CreateProcess, when not started
@@ -66,6 +75,9 @@ struct DebugRun {
 // dialog still ends.
 DebugRun RunUnderDebugger(const std::string &program, const std::string &commandLine,
                           DWORD timeoutMs);
+
+// The same with a UTF-16 command line, whose first token names the program.
+DebugRun RunUnderDebuggerWide(const std::wstring &commandLine, DWORD timeoutMs);
 
 // Sends IDCANCEL to every visible top-level window of the process.
 void CancelWindowsOf(DWORD processId);
