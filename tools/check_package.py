@@ -224,6 +224,9 @@ def check_manifest(name, text):
            if local(e.tag) in ("dpiAware", "dpiAwareness")]
     check(bool(dpi) and all(v in ("true", "true/pm", "permonitorv2", "permonitorv2, system")
                             for _, v in dpi), "%s: manifest declares DPI awareness %s" % (name, dpi))
+    pages = [(e.tag, (e.text or "").strip()) for e in elements if local(e.tag) == "activeCodePage"]
+    check(pages == [("{http://schemas.microsoft.com/SMI/2019/WindowsSettings}activeCodePage",
+                     "ja-JP")], "%s: manifest asks for code page 932 (ja-JP) %s" % (name, pages))
 
 
 def objdump_format(path):

@@ -32,6 +32,18 @@ inline const WideUnit *WideArgument(WideUnit *const *wide, int i) {
   return wide != nullptr ? wide[i] : nullptr;
 }
 
+// The system takes a path of at most MAX_PATH units and the terminator from
+// the code page.
+constexpr int kSystemPathUnits = 261;
+
+// The UTF-16 form in which argument i goes to the system: wide[i] where the
+// code page cannot spell it, else argv[i] converted from the code page into
+// buffer (kSystemPathUnits units). Null when it does not fit there.
+const WideUnit *SystemArgument(char **argv, WideUnit *const *wide, int i, WideUnit *buffer);
+// The same for an entry of the folder list: a tagged entry's UTF-16 form, or
+// the code-page text converted into buffer. Null for an entry with no text.
+const WideUnit *SystemFolder(const char *entry, WideUnit *buffer);
+
 // Adds the canonical form of path to folders when it is an existing
 // directory, unless an equal entry (ASCII letters folded) is there already.
 // Returns the count afterwards, or -1 when the path is rejected or cannot be

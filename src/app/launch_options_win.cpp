@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/switches.h"
+#include "core/code_page.h"
 #include "core/text.h"
 #include "shell/shell_folders.h"
 
@@ -20,8 +21,9 @@ bool ParseLaunchOptions(char **argv, int argc, LaunchOptions *options, WCHAR *co
   }
   bool anyPath = false;
   for (int i = 1; i < argc && !anyPath; ++i) {
-    const WCHAR *outside = WideArgument(wide, i);
-    anyPath = outside != nullptr ? PathExistsWide(outside) : PathExists(argv[i]);
+    WCHAR buffer[kSystemPathUnits];
+    const WCHAR *path = SystemArgument(argv, wide, i, buffer);
+    anyPath = path != nullptr && PathExistsWide(path);
   }
   if (!anyPath) {
     return false;
@@ -47,6 +49,22 @@ bool ParseLaunchOptions(char **argv, int argc, LaunchOptions *options, WCHAR *co
     }
   }
   return true;
+}
+
+const WCHAR *SystemArgument(char **argv, WCHAR *const *wide, int i, WCHAR *buffer) {
+  const WCHAR *outside = WideArgument(wide, i);
+  if (outside != nullptr) {
+    return outside;
+  }
+  return WideFromCodePage(argv[i], buffer, kSystemPathUnits) ? buffer : nullptr;
+}
+
+const WCHAR *SystemFolder(const char *entry, WCHAR *buffer) {
+  const WCHAR *outside = WideFolderText(entry);
+  if (outside != nullptr) {
+    return outside;
+  }
+  return entry != nullptr && WideFromCodePage(entry, buffer, kSystemPathUnits) ? buffer : nullptr;
 }
 
 int32_t AddFolder(StringList *folders, const char *path) {

@@ -7,6 +7,7 @@
 
 #include "app/run_flow.h"
 #include "app/split.h"
+#include "core/code_page.h"
 #include "shell/shell_folders.h"
 #include "ui/trace.h"
 
@@ -17,9 +18,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   (void)showCommand;
 
   // The command line is read again from the system: it includes the program
-  // path, which the entry point's own argument leaves out.
+  // path, which the entry point's own argument leaves out. It is taken in
+  // UTF-16 and brought into code page 932 as the system brings it to an ANSI
+  // program of a Japanese system, whatever the system's code page here.
+  const WCHAR *wideCommandLine = GetCommandLineW();
+  char *codePageLine = DupCodePageFromWide(wideCommandLine);
   int argc = 0;
-  char **argv = SplitCommandLine(GetCommandLineA(), true, &argc);
+  char **argv = codePageLine != nullptr ? SplitCommandLine(codePageLine, true, &argc) : nullptr;
+  free(codePageLine);
   if (argv == nullptr) {
     return 1;
   }
@@ -30,7 +36,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   // (é as e, the yen sign as a backslash). An argument whose code-page form
   // does not convert back to its UTF-16 form is taken in UTF-16; the others
   // keep their code-page form (their entries are cleared).
-  WCHAR **wide = PairWideArguments(argc, GetCommandLineW());
+  WCHAR **wide = PairWideArguments(argc, wideCommandLine);
   for (int i = 0; wide != nullptr && i < argc; ++i) {
     if (SpellsInCodePage(argv[i], wide[i])) {
       wide[i] = nullptr;

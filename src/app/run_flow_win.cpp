@@ -15,41 +15,11 @@
 
 namespace {
 
-// A destination folder of the list that is a directory now: its code-page
-// text, or else its UTF-16 path; false for an entry to pass over.
-bool FolderNow(const StringListNode *node, const char **text, const WCHAR **wide) {
-  *text = StringListText(node);
-  *wide = WideFolderText(*text);
-  if (*wide != nullptr) {
-    return IsDirectoryWide(*wide);
-  }
-  return *text != nullptr && IsDirectory(*text);
-}
-
-// Writes the link to a target in one of the two forms into a folder in one
-// of the two forms. Both in the code page go the code-page way; otherwise
-// the code-page one is taken in UTF-16, which it converts to whole.
-void WriteShortcutTo(const char *target, const WCHAR *wideTarget, const char *folder,
-                     const WCHAR *wideFolder, bool dropExtension) {
-  if (wideTarget == nullptr && wideFolder == nullptr) {
-    WriteShortcut(target, folder, dropExtension);
-    return;
-  }
-  WCHAR targetUnits[MAX_PATH];
-  WCHAR folderUnits[MAX_PATH];
-  if (wideTarget == nullptr) {
-    if (MultiByteToWideChar(CP_ACP, 0, target, -1, targetUnits, MAX_PATH) <= 0) {
-      return;
-    }
-    wideTarget = targetUnits;
-  }
-  if (wideFolder == nullptr) {
-    if (MultiByteToWideChar(CP_ACP, 0, folder, -1, folderUnits, MAX_PATH) <= 0) {
-      return;
-    }
-    wideFolder = folderUnits;
-  }
-  WriteShortcutWide(wideTarget, wideFolder, dropExtension);
+// The UTF-16 form of a destination folder of the list, when it is a
+// directory now; null for an entry to pass over.
+const WCHAR *FolderNow(const StringListNode *node, WCHAR *buffer) {
+  const WCHAR *folder = SystemFolder(StringListText(node), buffer);
+  return folder != nullptr && IsDirectoryWide(folder) ? folder : nullptr;
 }
 
 } // namespace
@@ -79,16 +49,17 @@ int RunFlow(int argc, char **argv, WCHAR *const *wide) {
 bool WriteAllShortcuts(int argc, char **argv, const StringList *folders, bool dropExtension,
                        WCHAR *const *wide) {
   for (int i = 1; i < argc; ++i) {
-    const WCHAR *wideTarget = WideArgument(wide, i);
-    if (wideTarget != nullptr ? !PathExistsWide(wideTarget) : !PathExists(argv[i])) {
+    WCHAR targetBuffer[kSystemPathUnits];
+    const WCHAR *target = SystemArgument(argv, wide, i, targetBuffer);
+    if (target == nullptr || !PathExistsWide(target)) {
       continue;
     }
     for (StringListNode *node = StringListEnd(folders, kForward); node != nullptr;
          node = StringListStep(node, kForward)) {
-      const char *folder = nullptr;
-      const WCHAR *wideFolder = nullptr;
-      if (FolderNow(node, &folder, &wideFolder)) {
-        WriteShortcutTo(argv[i], wideTarget, folder, wideFolder, dropExtension);
+      WCHAR folderBuffer[kSystemPathUnits];
+      const WCHAR *folder = FolderNow(node, folderBuffer);
+      if (folder != nullptr) {
+        WriteShortcutWide(target, folder, dropExtension);
       }
     }
   }
@@ -98,15 +69,10 @@ bool WriteAllShortcuts(int argc, char **argv, const StringList *folders, bool dr
 bool OpenFolders(const StringList *folders) {
   for (StringListNode *node = StringListEnd(folders, kForward); node != nullptr;
        node = StringListStep(node, kForward)) {
-    const char *folder = nullptr;
-    const WCHAR *wideFolder = nullptr;
-    if (!FolderNow(node, &folder, &wideFolder)) {
-      continue;
-    }
-    if (wideFolder != nullptr) {
-      ShellExecuteW(nullptr, L"open", wideFolder, nullptr, nullptr, SW_SHOWNORMAL);
-    } else {
-      ShellExecuteA(nullptr, "open", folder, nullptr, nullptr, SW_SHOWNORMAL);
+    WCHAR buffer[kSystemPathUnits];
+    const WCHAR *folder = FolderNow(node, buffer);
+    if (folder != nullptr) {
+      ShellExecuteW(nullptr, L"open", folder, nullptr, nullptr, SW_SHOWNORMAL);
     }
   }
   return true;

@@ -102,7 +102,7 @@ void ToggleOptionSwitch(const char *switchText, HWND dialog, int boxId) {
   }
   // The edit reports the new text with EN_CHANGE, which brings the boxes in
   // line; syncing again is harmless and holds also where it does not.
-  SetDlgItemTextA(dialog, IDC_COMMAND_EDIT, built);
+  SetDlgItemCodePageText(dialog, IDC_COMMAND_EDIT, built);
   free(built);
   SyncOptionBoxes(dialog);
 }
@@ -113,8 +113,8 @@ void InitCommandLineDialog(HWND dialog, VerbState *state) {
   ClientSize(dialog, &openSizes.lastClient);
   openSizes.dialog = dialog;
   CenterOnCursor(dialog);
-  SetDlgItemTextA(dialog, IDC_KEY_PATH_EDIT, state != nullptr ? state->keyPath : nullptr);
-  SetDlgItemTextA(dialog, IDC_COMMAND_EDIT, state != nullptr ? state->command : nullptr);
+  SetDlgItemCodePageText(dialog, IDC_KEY_PATH_EDIT, state != nullptr ? state->keyPath : nullptr);
+  SetDlgItemCodePageText(dialog, IDC_COMMAND_EDIT, state != nullptr ? state->command : nullptr);
   SyncOptionBoxes(dialog);
 }
 
@@ -186,12 +186,12 @@ void LimitTrackSize(HWND dialog, MINMAXINFO *info) {
 // True when the default hit test is remapped; the answer is then the
 // dialog's message result.
 bool RemapHitTest(HWND dialog, WPARAM wParam, LPARAM lParam) {
-  const int code = static_cast<int>(DefWindowProcA(dialog, WM_NCHITTEST, wParam, lParam));
+  const int code = static_cast<int>(DefWindowProcW(dialog, WM_NCHITTEST, wParam, lParam));
   int answer = code;
   if (!MapHitTestCode(kHitTestMap, kHitTestCount, code, &answer)) {
     return false;
   }
-  SetWindowLongPtrA(dialog, DWLP_MSGRESULT, answer);
+  SetWindowLongPtrW(dialog, DWLP_MSGRESULT, answer);
   return true;
 }
 
@@ -256,6 +256,6 @@ bool ShowCommandLineDialog(HWND owner, VerbState *state) {
   if (state == nullptr) {
     return false;
   }
-  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COMMAND_LINE), owner,
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_COMMAND_LINE), owner,
                          CommandLineDialogProc, reinterpret_cast<LPARAM>(state)) == IDOK;
 }

@@ -83,6 +83,6 @@ bool ShowDestinationDialog(HWND owner, LaunchOptions *options) {
   if (options == nullptr) {
     return false;
   }
-  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DESTINATION), owner,
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DESTINATION), owner,
                          DestinationDialogProc, reinterpret_cast<LPARAM>(options)) == IDOK;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/code_page.h"
 #include "core/text.h"
 #include "resource.h"
 #include "settings/command_line_dialog.h"
@@ -28,7 +29,7 @@ const DialogRow kDialogRows[] = {
 };
 
 // The caption of the message box that reports what OK could not do.
-const char kReportTitle[] = "LinkTo";
+const WCHAR kReportTitle[] = L"LinkTo";
 
 VerbState *DialogStates(HWND dialog) {
   return static_cast<VerbState *>(GetPropA(dialog, PROP_DIALOGPARAM));
@@ -44,13 +45,15 @@ void ReleaseVerbStates(VerbState *states) {
   free(states);
 }
 
-// The program's own path; empty when it cannot be read.
+// The program's own path in code page 932, as the ANSI call gives it; empty
+// when it cannot be read.
 void ReadModulePath(char *path) {
-  const DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), path, kPathBufferSize);
-  if (length == 0) {
-    path[0] = '\0';
-  }
-  path[kPathBufferSize - 1] = '\0';
+  WCHAR wide[kPathBufferSize];
+  const DWORD length = GetModuleFileNameW(GetModuleHandleW(nullptr), wide, kPathBufferSize);
+  wide[length < static_cast<DWORD>(kPathBufferSize) ? length : kPathBufferSize - 1] = 0;
+  char *text = DupCodePageFromWide(wide);
+  CopyBounded(path, text != nullptr ? text : "", kPathBufferSize);
+  free(text);
 }
 
 bool RowChecked(HWND dialog, const DialogRow &row) {
@@ -62,7 +65,7 @@ bool RowChecked(HWND dialog, const DialogRow &row) {
 void UpdateRowControls(HWND dialog) {
   for (const DialogRow &row : kDialogRows) {
     const bool checked = RowChecked(dialog, row);
-    SendDlgItemMessageA(dialog, row.editId, EM_SETREADONLY, checked ? FALSE : TRUE, 0);
+    SendDlgItemMessageW(dialog, row.editId, EM_SETREADONLY, checked ? FALSE : TRUE, 0);
     EnableDlgItem(dialog, row.detailsId, checked);
   }
 }
@@ -83,7 +86,7 @@ void InitMenuItemsDialog(HWND dialog) {
   for (const DialogRow &row : kDialogRows) {
     const VerbState &state = states[row.verbIndex];
     CheckDlgButton(dialog, row.checkId, state.enabled ? BST_CHECKED : BST_UNCHECKED);
-    SetDlgItemTextA(dialog, row.editId, state.caption);
+    SetDlgItemCodePageText(dialog, row.editId, state.caption);
   }
   UpdateRowControls(dialog);
 }
@@ -140,7 +143,11 @@ void ConfirmMenuItems(HWND dialog) {
   }
   char report[kReportBufferSize];
   if (FormatVerbReport(report, outcomes, names)) {
-    MessageBoxA(dialog, report, kReportTitle, MB_OK | MB_ICONWARNING);
+    WCHAR *text = DupWideFromCodePage(report);
+    if (text != nullptr) {
+      MessageBoxW(dialog, text, kReportTitle, MB_OK | MB_ICONWARNING);
+    }
+    free(text);
   }
   for (char *caption : left) {
     free(caption);
@@ -218,6 +225,6 @@ INT_PTR CALLBACK MenuItemsDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 }
 
 bool ShowMenuItemsDialog(HWND owner) {
-  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MENU_ITEMS), owner,
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MENU_ITEMS), owner,
                          MenuItemsDialogProc, 0) == IDOK;
 }

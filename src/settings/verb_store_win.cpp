@@ -1,6 +1,7 @@
 // The registry store of the context-menu verbs for executable files.
 #include "settings/verb_store.h"
 
+#include "core/code_page.h"
 #include "core/text.h"
 #include "settings/verb_state.h"
 
@@ -19,8 +20,6 @@ const REGSAM kSetAccess = KEY_SET_VALUE;
 const REGSAM kRemoveAccess = DELETE | KEY_SET_VALUE;
 const char kShellKeyName[] = "shell";
 const char kCommandKeyName[] = "command";
-// The class string of created keys; the call takes it as non-const.
-char kEmptyClass[] = "";
 
 bool IsName(const char *name) {
   return name != nullptr && name[0] != '\0';
@@ -30,13 +29,19 @@ bool IsStringType(DWORD type) {
   return type == REG_SZ || type == REG_EXPAND_SZ;
 }
 
+// Key and value names cross to the system in UTF-16: a class name of at most
+// 260 bytes under Software\Classes\, or a verb key, fits.
+constexpr int kNameUnits = 1025;
+
 // Registry primitives: one system call each (two for KeyExists), true when it
-// returned ERROR_SUCCESS.
+// returned ERROR_SUCCESS. A name that does not convert is no key.
 
 bool CreateKey(HKEY parent, const char *name, REGSAM access, HKEY *key) {
   DWORD disposition = 0;
   *key = nullptr;
-  if (RegCreateKeyExA(parent, name, 0, kEmptyClass, REG_OPTION_NON_VOLATILE, access, nullptr, key,
+  WCHAR wideName[kNameUnits];
+  if (!WideFromCodePage(name, wideName, kNameUnits) ||
+      RegCreateKeyExW(parent, wideName, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key,
                       &disposition) != ERROR_SUCCESS) {
     *key = nullptr;
     return false;
@@ -46,7 +51,9 @@ bool CreateKey(HKEY parent, const char *name, REGSAM access, HKEY *key) {
 
 bool OpenKey(HKEY parent, const char *name, REGSAM access, HKEY *key) {
   *key = nullptr;
-  if (RegOpenKeyExA(parent, name, 0, access, key) != ERROR_SUCCESS) {
+  WCHAR wideName[kNameUnits];
+  if (!WideFromCodePage(name, wideName, kNameUnits) ||
+      RegOpenKeyExW(parent, wideName, 0, access, key) != ERROR_SUCCESS) {
     *key = nullptr;
     return false;
   }
@@ -58,7 +65,9 @@ bool CloseKey(HKEY key) {
 }
 
 bool DeleteKey(HKEY parent, const char *name) {
-  return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
+  WCHAR wideName[kNameUnits];
+  return WideFromCodePage(name, wideName, kNameUnits) &&
+         RegDeleteKeyW(parent, wideName) == ERROR_SUCCESS;
 }
 
 bool KeyExists(HKEY parent, const char *name) {
@@ -70,31 +79,72 @@ bool KeyExists(HKEY parent, const char *name) {
   return true;
 }
 
-bool SetStringValue(HKEY key, const char *valueName, const char *text) {
-  size_t length = strlen(text);
-  if (length >= MAXDWORD) {
+// The store only ever names the default value (null).
+bool SetStringValue(HKEY key, const char *text) {
+  WCHAR *wide = DupWideFromCodePage(text);
+  if (wide == nullptr) {
     return false;
   }
-  return RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
-                        static_cast<DWORD>(length + 1)) == ERROR_SUCCESS;
+  const size_t bytes = (WideLength(wide) + 1) * sizeof(WCHAR);
+  const bool set = bytes < MAXDWORD &&
+                   RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(wide),
+                                  static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
+  free(wide);
+  return set;
 }
 
-// The stored size and type of a value.
-bool QueryValueSize(HKEY key, const char *valueName, DWORD *type, DWORD *size) {
+// The named value (null: the default value) as a program of code page 932
+// reads it through the ANSI call: for a string, every stored UTF-16 unit (0 units too) in code page
+// 932, as a heap block of *size bytes and one spare byte, which the caller frees. A value of
+// another type reads with its type and no data (*data null). False when the value is absent or
+// cannot be read.
+bool QueryValue(HKEY key, const char *valueName, DWORD *type, char **data, DWORD *size) {
+  *data = nullptr;
   *size = 0;
-  return RegQueryValueExA(key, valueName, nullptr, type, nullptr, size) == ERROR_SUCCESS;
-}
-
-// Reads a value into buffer (capacity bytes); *size receives the byte count
-// stored there.
-bool QueryValue(HKEY key, const char *valueName, DWORD *type, char *buffer, DWORD capacity,
-                DWORD *size) {
-  *size = capacity;
-  if (RegQueryValueExA(key, valueName, nullptr, type, reinterpret_cast<BYTE *>(buffer), size) !=
-      ERROR_SUCCESS) {
+  WCHAR name[kNameUnits];
+  const WCHAR *wideName = valueName != nullptr ? name : nullptr;
+  if (valueName != nullptr && !WideFromCodePage(valueName, name, kNameUnits)) {
     return false;
   }
-  return *size <= capacity;
+  DWORD bytes = 0;
+  if (RegQueryValueExW(key, wideName, nullptr, type, nullptr, &bytes) != ERROR_SUCCESS) {
+    return false;
+  }
+  if (!IsStringType(*type)) {
+    return true;
+  }
+  // A spare unit for a value stored with an odd byte count.
+  const size_t capacity = bytes / sizeof(WCHAR) + 1;
+  if (capacity * sizeof(WCHAR) > MAXDWORD) {
+    return false;
+  }
+  WCHAR *wide = static_cast<WCHAR *>(malloc(capacity * sizeof(WCHAR)));
+  if (wide == nullptr) {
+    return false;
+  }
+  DWORD read = static_cast<DWORD>(capacity * sizeof(WCHAR));
+  bool ok = RegQueryValueExW(key, wideName, nullptr, type, reinterpret_cast<BYTE *>(wide), &read) ==
+                ERROR_SUCCESS &&
+            IsStringType(*type) && read <= capacity * sizeof(WCHAR);
+  const int units = static_cast<int>(read / sizeof(WCHAR));
+  const int length = ok && units > 0 ? WideCharToMultiByte(kProgramCodePage, 0, wide, units,
+                                                           nullptr, 0, nullptr, nullptr)
+                                     : 0;
+  ok = ok && (units == 0 || length > 0);
+  if (ok) {
+    *data = static_cast<char *>(malloc(static_cast<size_t>(length) + 1));
+    ok = *data != nullptr &&
+         (units == 0 || WideCharToMultiByte(kProgramCodePage, 0, wide, units, *data, length,
+                                            nullptr, nullptr) == length);
+  }
+  free(wide);
+  if (!ok) {
+    free(*data);
+    *data = nullptr;
+    return false;
+  }
+  *size = static_cast<DWORD>(length);
+  return true;
 }
 
 // Ends the size bytes read into buffer (capacity bytes) as a string: the
@@ -137,18 +187,9 @@ private:
 char *ReadValueAlloc(HKEY key, const char *valueName) {
   DWORD type = REG_NONE;
   DWORD size = 0;
-  if (!QueryValueSize(key, valueName, &type, &size) || !IsStringType(type) || size == MAXDWORD) {
-    return nullptr;
-  }
-  // One byte more than stored, for a value written without its terminator.
-  const DWORD capacity = size + 1;
-  char *block = static_cast<char *>(malloc(capacity));
-  if (block == nullptr) {
-    return nullptr;
-  }
-  DWORD read = 0;
-  if (!QueryValue(key, valueName, &type, block, capacity, &read) || !IsStringType(type) ||
-      !TerminateRead(block, read, capacity)) {
+  char *block = nullptr;
+  if (!QueryValue(key, valueName, &type, &block, &size) || block == nullptr ||
+      !TerminateRead(block, size, size + 1)) {
     free(block);
     return nullptr;
   }
@@ -169,8 +210,14 @@ bool ResolveFileClass(HKEY root, const char *extension, char *result, int size) 
     }
     DWORD type = REG_NONE;
     DWORD read = 0;
-    if (!QueryValue(extensionKey.get(), nullptr, &type, name, sizeof name, &read) ||
-        !IsStringType(type) || !TerminateRead(name, read, sizeof name)) {
+    char *data = nullptr;
+    const bool fits = QueryValue(extensionKey.get(), nullptr, &type, &data, &read) &&
+                      data != nullptr && read <= sizeof name;
+    if (fits) {
+      memcpy(name, data, read);
+    }
+    free(data);
+    if (!fits || !TerminateRead(name, read, sizeof name)) {
       return true;
     }
   }
@@ -323,11 +370,11 @@ bool WriteVerbIn(Classes where, const char *className, const char *verbKey, cons
       !CreateKey(shellKey.get(), verbKey, kSetAccess | kCreateAccess, verb.out())) {
     return false;
   }
-  const bool captionWritten = SetStringValue(verb.get(), nullptr, caption);
+  const bool captionWritten = SetStringValue(verb.get(), caption);
   if (!CreateKey(verb.get(), kCommandKeyName, kSetAccess, commandKey.out())) {
     return false;
   }
-  return SetStringValue(commandKey.get(), nullptr, command) && captionWritten;
+  return SetStringValue(commandKey.get(), command) && captionWritten;
 }
 
 // Deletes the command key and then the verb key under shell, when this user

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "core/code_page.h"
+
 // The file-system path of the special folder csidl into out (at least
 // MAX_PATH bytes). False, with out empty, when the folder has no file-system
 // path here, its path does not fit in MAX_PATH bytes, or the code page
@@ -25,7 +27,7 @@ bool CanonicalPath(const char *path, char *out, unsigned size);
 // out (at least MAX_PATH bytes); out is untouched when the user cancels.
 bool ChooseFolder(HWND owner, UINT flags, const char *title, char *out, const char *initialPath);
 
-// The browser's callback: selects the initial path (data) when the browser
+// The browser's callback: selects the initial path (data, UTF-16) when the browser
 // opens, and enables OK only while the selection has a file-system path.
 int CALLBACK FolderBrowserCallback(HWND window, UINT message, LPARAM parameter, LPARAM data);
 
@@ -46,10 +48,3 @@ bool ChooseFolderWide(HWND owner, UINT flags, const char *title, WCHAR *out,
                       const char *initialPath);
 bool PathExistsWide(const WCHAR *path);
 bool IsDirectoryWide(const WCHAR *path);
-
-// True when text (code page) converts back to exactly wide: the code page
-// spells that name, and text names what wide names.
-bool SpellsInCodePage(const char *text, const WCHAR *wide);
-// The code-page form of wide into out (size bytes) when the code page
-// spells it whole and it fits; false, with out empty, otherwise.
-bool CodePageForm(const WCHAR *wide, char *out, int size);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "core/code_page.h"
 #include "core/text.h"
 #include "shell/com_guard.h"
 
@@ -16,6 +17,8 @@ namespace {
 // The widest UTF-16 path the desktop folder is asked to parse, terminator
 // included.
 const unsigned kMaxWidePath = MAX_PATH;
+// The browser's title is a line of text, not a path.
+const int kCommandUnits = 1025;
 
 // The UTF-16 path of an item list into out (MAX_PATH units). A path that does
 // not fit is no path: the call may then leave MAX_PATH or MAX_PATH - 1 units
@@ -66,8 +69,7 @@ bool CanonicalPath(const char *path, char *out, unsigned size) {
   WCHAR wide[kMaxWidePath + 2];
   const unsigned units = size < kMaxWidePath ? size : kMaxWidePath;
   WCHAR canonical[MAX_PATH];
-  return units != 0 &&
-         MultiByteToWideChar(CP_ACP, 0, path, -1, wide, static_cast<int>(units)) > 0 &&
+  return units != 0 && WideFromCodePage(path, wide, static_cast<int>(units)) &&
          CanonicalPathWide(wide, canonical) &&
          CodePageForm(canonical, out, static_cast<int>(size < MAX_PATH ? size : MAX_PATH));
 }
@@ -107,18 +109,24 @@ bool ChooseFolderWide(HWND owner, UINT flags, const char *title, WCHAR *out,
   if (SHGetMalloc(allocator.address()) != S_OK || allocator.get() == nullptr) {
     return false;
   }
-  BROWSEINFOA info;
+  WCHAR wideTitle[kCommandUnits];
+  WCHAR initial[MAX_PATH + 1];
+  if (!WideFromCodePage(title != nullptr ? title : "", wideTitle, kCommandUnits) ||
+      (initialPath != nullptr && !WideFromCodePage(initialPath, initial, MAX_PATH + 1))) {
+    return false;
+  }
+  BROWSEINFOW info;
   ZeroFill(&info, sizeof info);
   info.hwndOwner = owner;
   info.pidlRoot = nullptr;
   info.pszDisplayName = nullptr;
-  info.lpszTitle = title;
+  info.lpszTitle = wideTitle;
   info.ulFlags = flags | BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   info.lpfn = FolderBrowserCallback;
-  info.lParam = reinterpret_cast<LPARAM>(initialPath);
+  info.lParam = initialPath != nullptr ? reinterpret_cast<LPARAM>(initial) : 0;
   info.iImage = 0;
   ItemListGuard item(allocator.get());
-  item.reset(SHBrowseForFolderA(&info));
+  item.reset(SHBrowseForFolderW(&info));
   if (item.get() == nullptr) {
     return false;
   }
@@ -129,14 +137,14 @@ int CALLBACK FolderBrowserCallback(HWND window, UINT message, LPARAM parameter, 
   switch (message) {
   case BFFM_INITIALIZED:
     if (data != 0) {
-      SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+      SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
     }
     break;
   case BFFM_SELCHANGED:
     if (parameter != 0) {
       WCHAR path[MAX_PATH];
       const BOOL hasPath = WidePathOfItem(reinterpret_cast<LPCITEMIDLIST>(parameter), path);
-      SendMessageA(window, BFFM_ENABLEOK, 0, hasPath ? 1 : 0);
+      SendMessageW(window, BFFM_ENABLEOK, 0, hasPath ? 1 : 0);
     }
     break;
   default:
@@ -145,12 +153,16 @@ int CALLBACK FolderBrowserCallback(HWND window, UINT message, LPARAM parameter, 
   return 0;
 }
 
+// The system's ANSI file calls take a path of at most MAX_PATH units and the
+// terminator; the code-page tests keep that limit.
 bool PathExists(const char *path) {
-  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+  WCHAR wide[MAX_PATH + 1];
+  return WideFromCodePage(path, wide, MAX_PATH + 1) && PathExistsWide(wide);
 }
 
 bool IsDirectory(const char *path) {
-  return PathExists(path) && (GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  WCHAR wide[MAX_PATH + 1];
+  return WideFromCodePage(path, wide, MAX_PATH + 1) && IsDirectoryWide(wide);
 }
 
 bool PathExistsWide(const WCHAR *path) {
@@ -160,29 +172,4 @@ bool PathExistsWide(const WCHAR *path) {
 bool IsDirectoryWide(const WCHAR *path) {
   const DWORD attributes = GetFileAttributesW(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool SpellsInCodePage(const char *text, const WCHAR *wide) {
-  const int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (units <= 0 || static_cast<size_t>(units) != WideLength(wide) + 1) {
-    return false;
-  }
-  WCHAR local[MAX_PATH + 1];
-  WCHAR *back = units <= MAX_PATH + 1 ? local : static_cast<WCHAR *>(malloc(units * sizeof(WCHAR)));
-  const bool same = back != nullptr &&
-                    MultiByteToWideChar(CP_ACP, 0, text, -1, back, units) == units &&
-                    memcmp(back, wide, units * sizeof(WCHAR)) == 0;
-  if (back != local) {
-    free(back);
-  }
-  return same;
-}
-
-bool CodePageForm(const WCHAR *wide, char *out, int size) {
-  if (WideCharToMultiByte(CP_ACP, 0, wide, -1, out, size, nullptr, nullptr) <= 0 ||
-      !SpellsInCodePage(out, wide)) {
-    out[0] = 0;
-    return false;
-  }
-  return true;
 }

@@ -5,17 +5,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "core/code_page.h"
 #include "shell/com_guard.h"
-
-namespace {
-
-// text in UTF-16 into out (units, terminator included); false when it does
-// not convert whole: the conversion then fails (returns 0) rather than cut.
-bool ConvertWhole(const char *text, WCHAR *out, int units) {
-  return MultiByteToWideChar(CP_ACP, 0, text, -1, out, units) > 0;
-}
-
-} // namespace
 
 bool WriteShortcut(const char *target, const char *folder, bool dropExtension) {
   // The link object holds a target of at most MAX_PATH - 1 characters. Given
@@ -23,7 +14,7 @@ bool WriteShortcut(const char *target, const char *folder, bool dropExtension) {
   // target, so such a link is not written at all. The system's own
   // conversion has the last word.
   WCHAR wideTarget[kTargetUnitLimit + 1];
-  if (!LinkTargetFits(target) || !ConvertWhole(target, wideTarget, kTargetUnitLimit + 1)) {
+  if (!LinkTargetFits(target) || !WideFromCodePage(target, wideTarget, kTargetUnitLimit + 1)) {
     return false;
   }
   char link[kLinkPathBufferSize];
@@ -52,9 +43,9 @@ bool SaveShellLink(const char *link, const char *target, const char *workingDire
   WCHAR wideLink[kLinkPathUnitLimit + 1];
   WCHAR wideTarget[kWorkingDirectoryBufferSize];
   WCHAR wideDirectory[kWorkingDirectoryBufferSize];
-  return ConvertWhole(link, wideLink, kLinkPathUnitLimit + 1) &&
-         ConvertWhole(target, wideTarget, kWorkingDirectoryBufferSize) &&
-         ConvertWhole(workingDirectory, wideDirectory, kWorkingDirectoryBufferSize) &&
+  return WideFromCodePage(link, wideLink, kLinkPathUnitLimit + 1) &&
+         WideFromCodePage(target, wideTarget, kWorkingDirectoryBufferSize) &&
+         WideFromCodePage(workingDirectory, wideDirectory, kWorkingDirectoryBufferSize) &&
          SaveShellLinkWide(wideLink, wideTarget, wideDirectory, showCommand);
 }
 

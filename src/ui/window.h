@@ -18,6 +18,8 @@ constexpr char kTopmostItemText[] =
 // or stored.
 char *DupWindowText(HWND window);
 char *DupDlgItemText(HWND dialog, int id);
+// Sets a control's text from code-page text (null: empty); true when set.
+bool SetDlgItemCodePageText(HWND dialog, int id, const char *text);
 // Enables or disables a control; true when it was disabled before.
 bool EnableDlgItem(HWND dialog, int id, bool enable);
 
@@ -52,6 +54,7 @@ bool AddTopmostMenuItem(HWND dialog);
 // and 1 (SHGFI_SMALLICON) the small one. Shell icons are never destroyed.
 LRESULT SetWindowIcon(HWND window, WPARAM which, HICON icon);
 HICON FileShellIcon(const char *path, UINT sizeFlag);
+HICON WideFileShellIcon(const WCHAR *path, UINT sizeFlag);
 HICON ModuleShellIcon(HMODULE module, UINT sizeFlag);
 
 // Answers WM_NCHITTEST for a dialog dragged by its client area: the default

@@ -4,31 +4,44 @@
 
 #include <cstdlib>
 
+#include "core/code_page.h"
 #include "core/text.h"
 #include "resource.h"
 #include "ui/placement.h"
 
 char *DupWindowText(HWND window) {
-  const int length = GetWindowTextLengthA(window);
+  const int length = GetWindowTextLengthW(window);
   if (length < 0) {
     return nullptr;
   }
-  char *text = static_cast<char *>(malloc(static_cast<size_t>(length) + 1));
-  if (text == nullptr) {
+  WCHAR *wide = static_cast<WCHAR *>(malloc((static_cast<size_t>(length) + 1) * sizeof(WCHAR)));
+  if (wide == nullptr) {
     return nullptr;
   }
-  text[0] = '\0';
-  const int copied = GetWindowTextA(window, text, length + 1);
+  wide[0] = 0;
+  const int copied = GetWindowTextW(window, wide, length + 1);
   if (copied < 0) {
-    free(text);
+    free(wide);
     return nullptr;
   }
-  text[copied < length ? copied : length] = '\0';
+  wide[copied < length ? copied : length] = 0;
+  char *text = DupCodePageFromWide(wide);
+  free(wide);
   return text;
 }
 
 char *DupDlgItemText(HWND dialog, int id) {
   return DupWindowText(GetDlgItem(dialog, id));
+}
+
+bool SetDlgItemCodePageText(HWND dialog, int id, const char *text) {
+  WCHAR *wide = DupWideFromCodePage(text != nullptr ? text : "");
+  if (wide == nullptr) {
+    return false;
+  }
+  const bool set = SetDlgItemTextW(dialog, id, wide) != 0;
+  free(wide);
+  return set;
 }
 
 bool EnableDlgItem(HWND dialog, int id, bool enable) {
@@ -72,7 +85,7 @@ int WindowHeight(HWND window) {
 }
 
 bool WorkArea(RECT *area) {
-  return SystemParametersInfoA(SPI_GETWORKAREA, 0, area, 0) != 0;
+  return SystemParametersInfoW(SPI_GETWORKAREA, 0, area, 0) != 0;
 }
 
 bool MoveWindowTo(HWND window, int x, int y) {
@@ -102,7 +115,7 @@ bool CenterOnCursor(HWND window) {
 }
 
 bool IsTopmost(HWND window) {
-  return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 bool SetTopmost(HWND window, bool on) {
@@ -132,44 +145,51 @@ bool AddTopmostMenuItem(HWND dialog) {
     return false;
   }
   const UINT at = static_cast<UINT>(pos);
-  InsertMenuA(menu, at, MF_BYPOSITION | MF_SEPARATOR, static_cast<UINT_PTR>(-1), nullptr);
-  InsertMenuA(menu, at, MF_BYPOSITION | MF_STRING, IDM_TOPMOST, kTopmostItemText);
+  WCHAR text[64];
+  WideFromCodePage(kTopmostItemText, text, 64);
+  InsertMenuW(menu, at, MF_BYPOSITION | MF_SEPARATOR, static_cast<UINT_PTR>(-1), nullptr);
+  InsertMenuW(menu, at, MF_BYPOSITION | MF_STRING, IDM_TOPMOST, text);
   return true;
 }
 
 LRESULT SetWindowIcon(HWND window, WPARAM which, HICON icon) {
-  return SendMessageA(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  return SendMessageW(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
 }
 
 HICON FileShellIcon(const char *path, UINT sizeFlag) {
-  SHFILEINFOA info = {};
-  if (SHGetFileInfoA(path, 0, &info, sizeof info, sizeFlag | SHGFI_ICON) == 0) {
+  WCHAR wide[MAX_PATH + 1];
+  return WideFromCodePage(path, wide, MAX_PATH + 1) ? WideFileShellIcon(wide, sizeFlag) : nullptr;
+}
+
+HICON WideFileShellIcon(const WCHAR *path, UINT sizeFlag) {
+  SHFILEINFOW info = {};
+  if (SHGetFileInfoW(path, 0, &info, sizeof info, sizeFlag | SHGFI_ICON) == 0) {
     return nullptr;
   }
   return info.hIcon;
 }
 
 HICON ModuleShellIcon(HMODULE module, UINT sizeFlag) {
-  char path[kPathBufferSize];
-  const DWORD length = GetModuleFileNameA(module, path, kPathBufferSize);
+  WCHAR path[MAX_PATH + 1];
+  const DWORD length = GetModuleFileNameW(module, path, MAX_PATH + 1);
   if (length == 0) {
     return nullptr;
   }
   // A path that filled the buffer may have lost its terminator on older
   // systems; it is then no path of this module at all.
-  if (length >= static_cast<DWORD>(kPathBufferSize)) {
+  if (length >= static_cast<DWORD>(MAX_PATH + 1)) {
     return nullptr;
   }
-  return FileShellIcon(path, sizeFlag);
+  return WideFileShellIcon(path, sizeFlag);
 }
 
 void CaptionHitTest(HWND dialog, WPARAM wParam, LPARAM lParam) {
-  const LRESULT code = DefWindowProcA(dialog, WM_NCHITTEST, wParam, lParam);
-  SetWindowLongPtrA(dialog, DWLP_MSGRESULT, CaptionHitTestCode(static_cast<int>(code)));
+  const LRESULT code = DefWindowProcW(dialog, WM_NCHITTEST, wParam, lParam);
+  SetWindowLongPtrW(dialog, DWLP_MSGRESULT, CaptionHitTestCode(static_cast<int>(code)));
 }
 
 void InitSharedDialog(HWND dialog) {
-  const HMODULE module = GetModuleHandleA(nullptr);
+  const HMODULE module = GetModuleHandleW(nullptr);
   SetWindowIcon(dialog, ICON_BIG, ModuleShellIcon(module, 0));
   SetWindowIcon(dialog, ICON_SMALL, ModuleShellIcon(module, SHGFI_SMALLICON));
   CenterOnCursor(dialog);

@@ -167,8 +167,8 @@ TEST(FolderBrowserCallback, SelectsTheInitialPathAndEnablesOkOnlyForPaths) {
   LPITEMIDLIST computer = nullptr, windows = nullptr;
   ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
   ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_WINDOWS, &windows), S_OK);
-  static const char initial[] = "C:\\windows";
-  static const char empty[] = "";
+  static const wchar_t initial[] = L"C:\\windows";
+  static const wchar_t empty[] = L"";
   const LPARAM computerItem = reinterpret_cast<LPARAM>(computer);
   const LPARAM windowsItem = reinterpret_cast<LPARAM>(windows);
   const struct {
@@ -179,11 +179,11 @@ TEST(FolderBrowserCallback, SelectsTheInitialPathAndEnablesOkOnlyForPaths) {
       {BFFM_INITIALIZED,
        0,
        reinterpret_cast<LPARAM>(initial),
-       {{BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(initial)}}},
+       {{BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(initial)}}},
       {BFFM_INITIALIZED,
        0,
        reinterpret_cast<LPARAM>(empty),
-       {{BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(empty)}}},
+       {{BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(empty)}}},
       {BFFM_INITIALIZED, 0, 0, {}},
       {BFFM_SELCHANGED, computerItem, 0, {{BFFM_ENABLEOK, 0, 0}}},
       {BFFM_SELCHANGED, windowsItem, 0, {{BFFM_ENABLEOK, 0, 1}}},
