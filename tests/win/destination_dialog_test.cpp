@@ -172,6 +172,7 @@ struct Script {
   RECT rect = {};
   std::vector<int> initialStates;
   std::vector<int> clickedStates;
+  std::vector<std::wstring> texts; // the title, the prompt and the boxes'
   bool ended = false;
   bool systemMenuRead = false;
   std::vector<std::string> notes;
@@ -184,8 +185,10 @@ bool DriveDialog(HWND window, void *user) {
   }
   ++script->dialogs;
   GetWindowRect(window, &script->rect);
+  script->texts = {WindowTitleW(window), ControlTextW(window, IDC_PROMPT)};
   for (int id : kBoxes) {
     script->initialStates.push_back(ButtonState(window, id));
+    script->texts.push_back(ControlTextW(window, id));
   }
   for (int id : script->clicks) {
     ClickButton(window, id);
@@ -342,6 +345,31 @@ TEST(DestinationDialog, OkWithNoBoxWritesNothing) {
   RunWithDialog(Quoted(target), &script);
   EXPECT_TRUE(script.ended);
   EXPECT_EQ(watch.Added(), std::vector<std::string>{});
+  EXPECT_EQ(OpenedFolders(0), std::vector<std::string>{});
+}
+
+// On every system code page the chooser shows its texts whole, and a file
+// named in kanji and kana goes where it is sent.
+class DestinationDialogOn : public ::testing::TestWithParam<SystemUnderTest> {};
+INSTANTIATE_TEST_SUITE_P(Systems, DestinationDialogOn, ::testing::ValuesIn(kSystemsUnderTest),
+                         SystemName);
+
+TEST_P(DestinationDialogOn, ShowsItsTextsWholeAndOkSendsTheFile) {
+  const SystemGuard system(GetParam());
+  ASSERT_TRUE(system.ready());
+  ScratchDir dir("dialog-systems");
+  const std::wstring target = dir.WideFile(L"\u65E5\u672C\\\u3042.txt");
+  const std::wstring link = SpecialFolderWide(kSendTo) + L"\\\u3042.txt.lnk";
+  const LinkWatch watch;
+  Script script;
+  script.clicks = {IDC_SENDTO_CHECK};
+  RunWithDialog(Quoted(CodePageOf(target)) + " /open:0", &script);
+  EXPECT_EQ(script.texts,
+            (std::vector<std::wstring>{kTitle, L"登録先を指定してください。", L"[送る] へ登録",
+                                       L"[スタートアップ] へ登録", L"[スタートメニュー] へ登録",
+                                       L"[デスクトップ] へ登録", L"[クイック起動] へ登録"}));
+  EXPECT_EQ(watch.AddedWide(), std::vector<std::wstring>{LowerAscii(link)});
+  EXPECT_EQ(ReadLinkWide(link).itemPath, target);
   EXPECT_EQ(OpenedFolders(0), std::vector<std::string>{});
 }
 

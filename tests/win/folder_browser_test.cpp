@@ -39,22 +39,22 @@ bool OkEnabled(HWND browser) {
 
 // Selects path in the browser of another process: the message carries a
 // pointer, so the text is first written into that process.
-bool SelectInBrowser(HWND browser, const std::string &path) {
+bool SelectInBrowser(HWND browser, const std::wstring &path) {
   DWORD processId = 0;
   GetWindowThreadProcessId(browser, &processId);
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
   if (process == nullptr) {
     return false;
   }
-  void *remote =
-      VirtualAllocEx(process, nullptr, path.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  const SIZE_T bytes = (path.size() + 1) * sizeof(wchar_t);
+  void *remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   SIZE_T written = 0;
   bool sent = remote != nullptr &&
-              WriteProcessMemory(process, remote, path.c_str(), path.size() + 1, &written) &&
-              written == path.size() + 1;
+              WriteProcessMemory(process, remote, path.c_str(), bytes, &written) &&
+              written == bytes;
   DWORD_PTR result = 0;
   sent = sent &&
-         SendMessageTimeoutA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote),
+         SendMessageTimeoutW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote),
                              SMTO_NORMAL, kWaitMs, &result) != 0;
   if (remote != nullptr) {
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
@@ -63,12 +63,12 @@ bool SelectInBrowser(HWND browser, const std::string &path) {
   return sent;
 }
 
-// Chooses the folder named by user (a std::string) and presses OK.
+// Chooses the folder named by user (a std::wstring) and presses OK.
 bool ChooseIn(HWND window, void *user) {
   if (!IsBrowser(window)) {
     return false;
   }
-  const std::string &folder = *static_cast<const std::string *>(user);
+  const std::wstring &folder = *static_cast<const std::wstring *>(user);
   EXPECT_TRUE(WaitForTreeItems(window)) << "the browser's tree stayed empty";
   EXPECT_FALSE(OkEnabled(window)); // the empty initial path selects nothing
   EXPECT_TRUE(SelectInBrowser(window, folder));
@@ -130,7 +130,7 @@ TEST(FolderBrowser, TheChosenFolderComesAfterPathFoldersAndBeforeSpecialOnes) {
   const std::vector<std::string> links = {given + "\\t.lnk", chosen + "\\t.lnk",
                                           sendTo + "\\t.lnk"};
   const LinkWatch watch;
-  std::string choice = chosen;
+  std::wstring choice = WideOf(chosen);
   const LinktoRun run = Launch(Quoted(target) + " /sendto /path /ext:0 " + Quoted("/path:" + given),
                                ChooseIn, &choice, links);
   EXPECT_EQ(Browsers(run), 1u);
@@ -153,10 +153,29 @@ TEST(FolderBrowser, ChoosingAFolderAlreadyGivenAddsItOnce) {
   const std::string target = dir.File("t.txt");
   const std::string given = dir.Dir("Given");
   const LinkWatch watch;
-  std::string choice = given;
+  std::wstring choice = WideOf(given);
   const LinktoRun run = Launch(Quoted(target) + " /path " + Quoted("/path:" + given), ChooseIn,
                                &choice, {given + "\\t.txt.lnk"});
   EXPECT_EQ(Browsers(run), 1u);
   EXPECT_EQ(watch.Added(), std::vector<std::string>{LowerAscii(given + "\\t.txt.lnk")});
   EXPECT_EQ(Opened(1), std::vector<std::string>{LowerAscii(given)});
+}
+
+// On every system code page a folder picked in the browser, named outside the
+// code page, gets the link.
+class FolderBrowserOn : public ::testing::TestWithParam<SystemUnderTest> {};
+INSTANTIATE_TEST_SUITE_P(Systems, FolderBrowserOn, ::testing::ValuesIn(kSystemsUnderTest),
+                         SystemName);
+
+TEST_P(FolderBrowserOn, AFolderNamedOutsideTheCodePageGetsTheLink) {
+  const SystemGuard system(GetParam());
+  ASSERT_TRUE(system.ready());
+  ScratchDir dir("browse-systems");
+  const std::string target = dir.File("t.txt");
+  std::wstring chosen = dir.WideDir(L"d\u00E9st");
+  const LinkWatch watch;
+  const LinktoRun run = Launch(Quoted(target) + " /path /open:0", ChooseIn, &chosen);
+  EXPECT_EQ(Browsers(run), 1u);
+  EXPECT_EQ(watch.AddedWide(), std::vector<std::wstring>{LowerAscii(chosen + L"\\t.txt.lnk")});
+  EXPECT_EQ(ReadLinkWide(chosen + L"\\t.txt.lnk").itemPath, WideOf(target));
 }

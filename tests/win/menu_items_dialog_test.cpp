@@ -129,6 +129,31 @@ TEST(MenuItemsDialog, OkRegistersCheckedRowsWithTheirCaptionAndTheDefaultCommand
   }
 }
 
+// On every system code page the rows offer the default captions whole, and OK
+// stores them as shown.
+class MenuItemsDialogOn : public ::testing::TestWithParam<SystemUnderTest> {};
+INSTANTIATE_TEST_SUITE_P(Systems, MenuItemsDialogOn, ::testing::ValuesIn(kSystemsUnderTest),
+                         SystemName);
+
+TEST_P(MenuItemsDialogOn, DefaultCaptionsAreShownAndStoredWhole) {
+  const SystemGuard system(GetParam());
+  ASSERT_TRUE(system.ready());
+  const VerbKeysGuard guard;
+  RunMenuItems([](HWND dialog) {
+    EXPECT_EQ(WindowTitleW(dialog), L"メニュー項目の編集");
+    for (const Row &row : kRows) {
+      ExpectRow(dialog, row, false, DefaultCaption(row.verb));
+    }
+    ClickButton(dialog, kSendToRow.check);
+    ClickButton(dialog, kDesktopRow.check);
+    EXPECT_TRUE(EndWith(dialog, IDOK));
+  });
+  EXPECT_EQ(ReadVerbKey("toSendTo"),
+            Registered(DefaultCaption("toSendTo"), DefaultCommandOf("/sendto")));
+  EXPECT_EQ(ReadVerbKey("toDesktop"),
+            Registered(DefaultCaption("toDesktop"), DefaultCommandOf("/desktop")));
+}
+
 // What the registry holds before the dialog opens, and after its OK.
 TEST(MenuItemsDialog, RegisteredVerbsOpenCheckedAndOkWritesThemBack) {
   const std::string desktopCommand = "\"C:\\Tools\\x.exe\" /desktop /ext:0 \"%1\"";

@@ -384,7 +384,16 @@ TEST(RunFlow, LnkinfoReadsWhatTheShellReads) {
 // Names the code page cannot spell, passed as the shell passes them: in a
 // UTF-16 command line. Each is linked as itself: é is no e, and the yen sign
 // (U+00A5) is no backslash, though the code-page command line has them so.
-TEST(RunFlow, NamesOutsideTheCodePageAreLinkedAsThemselves) {
+// Every system code page gives the same links: the program's own is 932
+// whether the system grants its manifest's request or not (the UTF-8 bytes of
+// あ, E3 81 82, or the é of José on code page 1252 would otherwise open a
+// double-byte character and hide the backslash after them).
+class RunFlowOn : public ::testing::TestWithParam<SystemUnderTest> {};
+INSTANTIATE_TEST_SUITE_P(Systems, RunFlowOn, ::testing::ValuesIn(kSystemsUnderTest), SystemName);
+
+TEST_P(RunFlowOn, NamesInAnyScriptAreLinkedAsThemselves) {
+  const SystemGuard system(GetParam());
+  ASSERT_TRUE(system.ready());
   ScratchDir dir("outside");
   const std::wstring root = WideOf(dir.path());
   const std::wstring cafe = dir.WideFile(L"caf\u00E9.txt"),
@@ -397,6 +406,10 @@ TEST(RunFlow, NamesOutsideTheCodePageAreLinkedAsThemselves) {
   const std::wstring destinationDialog = L"#32770|\u767B\u9332\u5148\u306E\u9078\u629E";
   const std::wstring menuItemsDialog =
       L"#32770|\u30E1\u30CB\u30E5\u30FC\u9805\u76EE\u306E\u7DE8\u96C6";
+  const std::wstring jose = dir.WideFile(L"Jos\u00E9\\c.txt"),
+                     andre = dir.WideFile(L"Andr\u00E9\\c.txt"),
+                     kana = dir.WideFile(L"\u3042\\c.txt");
+  const std::wstring nihon = dir.WideFile(L"\u65E5\u672C\\\u65E5\u672C.txt");
   auto q = [](const std::wstring &text) { return L"\"" + text + L"\""; };
   const struct {
     std::wstring arguments;
@@ -420,6 +433,23 @@ TEST(RunFlow, NamesOutsideTheCodePageAreLinkedAsThemselves) {
        {}},
       // A name the code page spells goes the code-page way, as before.
       {q(plain) + L" " + q(L"/path:" + out), {{out + L"\\plain.txt.lnk", plain, root}}, L"", {out}},
+      // Folders whose names the system's own code page reads otherwise.
+      {q(jose) + L" " + q(L"/path:" + out) + L" /open:0",
+       {{out + L"\\c.txt.lnk", jose, root + L"\\Jos\u00E9"}},
+       L"",
+       {}},
+      {q(andre) + L" " + q(L"/path:" + out) + L" /open:0",
+       {{out + L"\\c.txt.lnk", andre, root + L"\\Andr\u00E9"}},
+       L"",
+       {}},
+      {q(kana) + L" " + q(L"/path:" + out) + L" /open:0",
+       {{out + L"\\c.txt.lnk", kana, root + L"\\\u3042"}},
+       L"",
+       {}},
+      {q(nihon) + L" /sendto /open:0",
+       {{sendTo + L"\\\u65E5\u672C.txt.lnk", nihon, root + L"\\\u65E5\u672C"}},
+       L"",
+       {}},
       // No destination: the chooser is asked (and cancelled).
       {q(cafe), {}, destinationDialog, {}},
       // The look-alike backslash escapes the quote after it: the code-page

@@ -6,6 +6,7 @@
 // moment and how many are listed, and FOLDER as it was passed:
 //   <time>\t<existing>/<listed>\t<folder>\r\n
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -53,24 +54,40 @@ bool AppendLine(const std::string &path, const std::string &text) {
   return false;
 }
 
+// Texts in code page 932, as the tests write and read them, whatever the
+// system code page this logger runs on.
+std::string CodePage932(const wchar_t *text) {
+  char bytes[2048] = {};
+  WideCharToMultiByte(932, 0, text, -1, bytes, sizeof bytes - 1, nullptr, nullptr);
+  return bytes;
+}
+
+std::wstring Wide932(const std::string &text) {
+  wchar_t wide[1024] = {};
+  MultiByteToWideChar(932, 0, text.c_str(), -1, wide, 1023);
+  return wide;
+}
+
 } // namespace
 
-int main(int argc, char **argv) {
-  if (argc != 3) {
+int main() {
+  int argc = 0;
+  wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr || argc != 3) {
     return 2;
   }
-  const std::string log = argv[1];
+  const std::string log = CodePage932(argv[1]);
   FILETIME created = {}, exited = {}, kernel = {}, user = {};
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
   const std::vector<std::string> expected = ReadLines(log + ".expect");
   size_t existing = 0;
   for (const std::string &path : expected) {
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesW(Wide932(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
       ++existing;
     }
   }
   char head[64];
   snprintf(head, sizeof head, "%08lx%08lx\t%u/%u\t", created.dwHighDateTime, created.dwLowDateTime,
            static_cast<unsigned>(existing), static_cast<unsigned>(expected.size()));
-  return AppendLine(log, head + std::string(argv[2]) + "\r\n") ? 0 : 1;
+  return AppendLine(log, head + CodePage932(argv[2]) + "\r\n") ? 0 : 1;
 }

@@ -12,6 +12,19 @@ std::wstring WindowTitleW(HWND window) {
   return title;
 }
 
+std::wstring ControlTextW(HWND dialog, int id) {
+  const HWND control = GetDlgItem(dialog, id);
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &length)) {
+    return L"(no answer)";
+  }
+  std::vector<wchar_t> text(length + 2, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, kWaitMs, &copied);
+  return text.data();
+}
+
 int ButtonState(HWND dialog, int id) {
   DWORD_PTR state = 0;
   if (SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kWaitMs,

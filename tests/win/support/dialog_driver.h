@@ -9,6 +9,8 @@
 
 // The window's title as UTF-16.
 std::wstring WindowTitleW(HWND window);
+// The text of a control of another process (WM_GETTEXT in UTF-16).
+std::wstring ControlTextW(HWND dialog, int id);
 
 // BM_GETCHECK of the control, or -1 when the control does not answer.
 int ButtonState(HWND dialog, int id);

@@ -500,14 +500,85 @@ LinktoRun WatchRun(bool started, const PROCESS_INFORMATION &info, DWORD timeoutM
 LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs, WindowHandler handler,
                     void *user) {
   PROCESS_INFORMATION info = {};
-  const bool started = StartProcess(std::string(), Quoted(LinktoExe()) + " " + arguments, 0, &info);
+  const std::string commandLine = Quoted(LinktoExe()) + " " + arguments;
+  const bool started = &ProgramLocale() == &kJapaneseSystem
+                           ? StartProcess(std::string(), commandLine, 0, &info)
+                           : StartProcessOn(ProgramLocale(), WideOf(commandLine), &info);
   return WatchRun(started, info, timeoutMs, handler, user);
 }
 
 LinktoRun RunLinktoWide(const std::wstring &arguments, DWORD timeoutMs) {
   PROCESS_INFORMATION info = {};
-  const bool started = StartProcessWide(L"\"" + WideOf(LinktoExe()) + L"\" " + arguments, 0, &info);
+  const std::wstring commandLine = L"\"" + WideOf(LinktoExe()) + L"\" " + arguments;
+  const bool started = &ProgramLocale() == &kJapaneseSystem
+                           ? StartProcessWide(commandLine, 0, &info)
+                           : StartProcessOn(ProgramLocale(), commandLine, &info);
   return WatchRun(started, info, timeoutMs, nullptr, nullptr);
+}
+
+std::string IgnoredCodePageCopy() {
+  static std::string copy;
+  if (!copy.empty()) {
+    return copy;
+  }
+  const std::wstring program = WideOf(LinktoExe());
+  std::string bytes;
+  if (FILE *file = _wfopen(program.c_str(), L"rb")) {
+    char buffer[65536];
+    size_t got = 0;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) {
+      bytes.append(buffer, got);
+    }
+    fclose(file);
+  }
+  const std::string asked = "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
+                            "WindowsSettings\">ja-JP</activeCodePage>";
+  const size_t at = bytes.find(asked);
+  if (at == std::string::npos || bytes.find(asked, at + 1) != std::string::npos) {
+    return std::string();
+  }
+  bytes.replace(bytes.find("ja-JP", at), 5, "zz-ZZ");
+  const std::string path =
+      UnixToWindowsPath(LINKTO_BINARY_UNIX_DIR) + "\\linkto-code-page-ignored.exe";
+  FILE *file = fopen(path.c_str(), "wb");
+  const bool written =
+      file != nullptr && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  if (file != nullptr && fclose(file) != 0) {
+    return std::string();
+  }
+  if (written) {
+    copy = path;
+  }
+  return copy;
+}
+
+const SystemUnderTest kSystemsUnderTest[6] = {
+    {&kJapaneseSystem, false}, {&kWesternSystem, false}, {&kUtf8System, false},
+    {&kJapaneseSystem, true},  {&kWesternSystem, true},  {&kUtf8System, true},
+};
+
+std::string SystemName(const ::testing::TestParamInfo<SystemUnderTest> &info) {
+  return std::string(info.param.locale->name) +
+         (info.param.codePageIgnored ? "Ignored" : "Granted");
+}
+
+void PrintTo(const SystemUnderTest &system, std::ostream *out) {
+  *out << system.locale->name << (system.codePageIgnored ? ", code page request ignored" : "");
+}
+
+SystemGuard::SystemGuard(const SystemUnderTest &system) {
+  const std::string copy = system.codePageIgnored ? IgnoredCodePageCopy() : std::string();
+  if (system.codePageIgnored && copy.empty()) {
+    return;
+  }
+  SetProgramUnderTest(copy);
+  SetProgramLocale(*system.locale);
+  ready_ = true;
+}
+
+SystemGuard::~SystemGuard() {
+  SetProgramUnderTest(std::string());
+  SetProgramLocale(kJapaneseSystem);
 }
 
 FolderOpenLog::FolderOpenLog() : log_(std::string(kScratchRoot) + "\\open.log") {

@@ -150,6 +150,39 @@ LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs = kProcessWait
 // a verb; every window is cancelled.
 LinktoRun RunLinktoWide(const std::wstring &arguments, DWORD timeoutMs = kProcessWaitMs);
 
+// A copy of linkto.exe whose manifest asks for the code page "zz-ZZ", which
+// no system knows, in place of "ja-JP" (same length, nothing else changed):
+// the program as Windows 10 and earlier run it, on the system's own code
+// page. Made once per test program; its Windows path, or "" when it could
+// not be made.
+std::string IgnoredCodePageCopy();
+
+// A system that the end-to-end tables run on: the locale, and whether the
+// manifest's code page is granted (Windows 11) or ignored (the copy above).
+struct SystemUnderTest {
+  const SystemLocale *locale;
+  bool codePageIgnored;
+};
+// The three code pages, each with the request granted and ignored.
+extern const SystemUnderTest kSystemsUnderTest[6];
+std::string SystemName(const ::testing::TestParamInfo<SystemUnderTest> &info);
+void PrintTo(const SystemUnderTest &system, std::ostream *out);
+
+// While it lives, the runs of linkto.exe are the program of system on its
+// locale; afterwards the bed's own program and locale.
+class SystemGuard {
+public:
+  explicit SystemGuard(const SystemUnderTest &system);
+  ~SystemGuard();
+  SystemGuard(const SystemGuard &) = delete;
+  SystemGuard &operator=(const SystemGuard &) = delete;
+  // False when the copy could not be made (the guard then changed nothing).
+  bool ready() const { return ready_; }
+
+private:
+  bool ready_ = false;
+};
+
 // One line of the folder-open log.
 struct OpenRecord {
   unsigned long long created = 0; // the handler's process creation time

@@ -1,6 +1,7 @@
 #include "testbed.h"
 
 #include <cstdio>
+#include <cwchar>
 
 namespace {
 
@@ -111,6 +112,129 @@ bool StartProcessWide(const std::wstring &commandLine, DWORD flags, PROCESS_INFO
     return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                           &startup, info) != FALSE;
   });
+}
+
+const SystemLocale kJapaneseSystem = {"cp932", L"ja_JP.UTF-8", nullptr, 932};
+const SystemLocale kWesternSystem = {"cp1252", L"ja_JP.UTF-8", L"en_US.UTF-8", 1252};
+const SystemLocale kUtf8System = {"cp65001", L"ja_JP.UTF-8", L"hi_IN.UTF-8", 65001};
+
+namespace {
+
+const SystemLocale *programLocale = &kJapaneseSystem;
+
+// The environment block of this process with the locale variables of
+// locale, and extra variables, in place of its own.
+std::vector<WCHAR> LocaleEnvironment(const SystemLocale &locale,
+                                     const std::vector<std::wstring> &extra) {
+  std::vector<WCHAR> block;
+  const WCHAR *own = GetEnvironmentStringsW();
+  for (const WCHAR *entry = own; entry != nullptr && *entry != 0; entry += wcslen(entry) + 1) {
+    const std::wstring text = entry;
+    bool dropped = false;
+    for (const wchar_t *name : {L"LC_ALL=", L"LANG=", L"LC_CTYPE=", L"LC_MESSAGES="}) {
+      dropped = dropped || text.compare(0, wcslen(name), name) == 0;
+    }
+    if (!dropped) {
+      block.insert(block.end(), text.begin(), text.end());
+      block.push_back(0);
+    }
+  }
+  FreeEnvironmentStringsW(const_cast<WCHAR *>(own));
+  std::vector<std::wstring> added = extra;
+  added.push_back(std::wstring(L"LANG=") + locale.lang);
+  if (locale.ctype != nullptr) {
+    added.push_back(std::wstring(L"LC_CTYPE=") + locale.ctype);
+  }
+  for (const std::wstring &text : added) {
+    block.insert(block.end(), text.begin(), text.end());
+    block.push_back(0);
+  }
+  block.push_back(0);
+  return block;
+}
+
+std::string ReadSmallFile(const std::wstring &path) {
+  std::string text;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return text;
+  }
+  char buffer[256];
+  DWORD read = 0;
+  if (ReadFile(file, buffer, sizeof buffer, &read, nullptr)) {
+    text.assign(buffer, read);
+  }
+  CloseHandle(file);
+  return text;
+}
+
+} // namespace
+
+void SetProgramLocale(const SystemLocale &locale) {
+  programLocale = &locale;
+}
+
+const SystemLocale &ProgramLocale() {
+  return *programLocale;
+}
+
+bool StartProcessOn(const SystemLocale &locale, const std::wstring &commandLine,
+                    PROCESS_INFORMATION *info) {
+  static unsigned launches = 0;
+  const std::wstring id =
+      std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++launches);
+  const std::wstring eventName = L"LinkToLaunch-" + id;
+  WCHAR temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring report = std::wstring(temp) + L"linkto-launch-" + id + L".txt";
+  DeleteFileW(report.c_str());
+  HandleGuard held(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+  std::vector<WCHAR> environment =
+      LocaleEnvironment(locale, {L"LINKTO_LAUNCH=" + commandLine, L"LINKTO_LAUNCH_REPORT=" + report,
+                                 L"LINKTO_LAUNCH_EVENT=" + eventName});
+  // A Unix program started from here gets its Unix environment, and with it
+  // its locale, from the Windows environment; a Windows program would take
+  // this process's own.
+  std::wstring line = L"Z:\\usr\\bin\\wine \"" + WideOf(TestProgram("locale_launcher")) + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION unix = {};
+  if (held.handle == nullptr ||
+      !CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                      environment.data(), nullptr, &startup, &unix)) {
+    printf("note: the launcher did not start (error %lu)\n",
+           static_cast<unsigned long>(GetLastError()));
+    return false;
+  }
+  // A Unix process gives no handles; the launcher says when it has started
+  // the program, in its report.
+  std::string text;
+  const DWORD start = GetTickCount();
+  while ((text = ReadSmallFile(report)).empty()) {
+    if (GetTickCount() - start > kProcessWaitMs) {
+      printf("note: waited %lu ms for the launcher's report %ls\n",
+             static_cast<unsigned long>(kProcessWaitMs), report.c_str());
+      SetLastError(ERROR_TIMEOUT);
+      return false;
+    }
+    Sleep(20);
+  }
+  DeleteFileW(report.c_str());
+  unsigned long pid = 0;
+  unsigned codePage = 0;
+  if (sscanf(text.c_str(), "%lu %u", &pid, &codePage) != 2 || codePage != locale.codePage) {
+    printf("note: the launcher on %s reported \"%s\", not a process on code page %u\n", locale.name,
+           text.c_str(), locale.codePage);
+    SetLastError(ERROR_INVALID_DATA);
+    return false;
+  }
+  info->dwProcessId = pid;
+  info->dwThreadId = 0;
+  info->hThread = nullptr;
+  info->hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+  SetEvent(held.handle); // the launcher lets go of the process now
+  return info->hProcess != nullptr;
 }
 
 std::wstring WideOf(const std::string &text) {

@@ -52,6 +52,33 @@ bool StartProcessWide(const std::wstring &commandLine, DWORD flags, PROCESS_INFO
 std::wstring WideOf(const std::string &text);
 std::string CodePageOf(const std::wstring &text);
 
+// A system the program under test may run on, as Wine takes it from the
+// Unix locale of the process: the display language from LANG, the system
+// code page from LC_CTYPE. The bed itself is the first: Japanese on code
+// page 932.
+struct SystemLocale {
+  const char *name;     // for test names
+  const wchar_t *lang;  // LANG
+  const wchar_t *ctype; // LC_CTYPE; null: the display language's own
+  UINT codePage;        // the system code page it gives
+};
+extern const SystemLocale kJapaneseSystem; // code page 932
+extern const SystemLocale kWesternSystem;  // a Japanese user on code page 1252
+extern const SystemLocale kUtf8System;     // Windows' UTF-8 option: 65001
+
+// Makes the runs of linkto.exe start on locale for the rest of the test
+// program, until it is set again.
+void SetProgramLocale(const SystemLocale &locale);
+const SystemLocale &ProgramLocale();
+
+// Starts commandLine (UTF-16, its first token names the program) on the
+// system that locale describes, through locale_launcher.exe, with no
+// debugger. info receives a handle of the process (no thread handle). False
+// when it could not be started, or when the launcher did not run on the
+// locale's code page (the run would prove nothing); a note says why.
+bool StartProcessOn(const SystemLocale &locale, const std::wstring &commandLine,
+                    PROCESS_INFORMATION *info);
+
 struct ProcessResult {
   bool started = false;
   DWORD startError = 0; // GetLastError of the failed CreateProcess, when not started

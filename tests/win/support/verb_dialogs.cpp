@@ -49,16 +49,16 @@ bool ReadDefault(HKEY root, const std::string &path, bool *keyExists, std::strin
   *keyExists = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key.handle) == ERROR_SUCCESS;
   DWORD type = 0, size = 0;
   if (!*keyExists ||
-      RegQueryValueExA(key.handle, nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      RegQueryValueExW(key.handle, nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       type != REG_SZ) {
     return false;
   }
-  std::vector<char> data(size + 1u, '\0');
-  if (RegQueryValueExA(key.handle, nullptr, nullptr, &type, reinterpret_cast<BYTE *>(data.data()),
+  std::vector<wchar_t> data(size / sizeof(wchar_t) + 1u, L'\0');
+  if (RegQueryValueExW(key.handle, nullptr, nullptr, &type, reinterpret_cast<BYTE *>(data.data()),
                        &size) != ERROR_SUCCESS) {
     return false;
   }
-  *text = data.data();
+  *text = CodePageOf(data.data());
   return true;
 }
 
@@ -273,21 +273,13 @@ std::string DefaultCommandOf(const char *switchText) {
 }
 
 std::string ControlText(HWND dialog, int id) {
-  const HWND control = GetDlgItem(dialog, id);
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &length)) {
-    return "(no answer)";
-  }
-  std::vector<char> text(length + 2, '\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, kWaitMs, &copied);
-  return text.data();
+  return CodePageOf(ControlTextW(dialog, id));
 }
 
 void SetControlText(HWND dialog, int id, const std::string &text) {
+  const std::wstring wide = WideOf(text);
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
                       SMTO_ABORTIFHUNG, kWaitMs, &result);
 }
 

@@ -99,9 +99,10 @@ private:
 // The default command line of a verb for the program under test.
 std::string DefaultCommandOf(const char *switchText);
 
-// The text of a control of another process (WM_GETTEXT), code page 932.
+// The text of a control of another process (WM_GETTEXT in UTF-16, as the
+// user sees it), in code page 932.
 std::string ControlText(HWND dialog, int id);
-// Sets it with WM_SETTEXT, as a paste would.
+// Sets it with WM_SETTEXT (in UTF-16), as a paste would.
 void SetControlText(HWND dialog, int id, const std::string &text);
 // Types text at the end of an edit, one WM_CHAR a byte, as a keyboard would.
 void TypeAtEnd(HWND dialog, int id, const std::string &text);
