@@ -141,8 +141,16 @@ void ConfirmMenuItems(HWND dialog) {
     const VerbEntry &entry = kVerbTable[i];
     outcomes[i] = ApplyVerbState(entry, states[entry.index], &names[i], &left[i]);
   }
+  // The headings in the display language; the built-in ones where the string
+  // table has none.
+  char *headings[kReportHeadingCount] = {DupProgramText(IDS_REPORT_LEFT),
+                                         DupProgramText(IDS_REPORT_NOT_WRITTEN)};
   char report[kReportBufferSize];
-  if (FormatVerbReport(report, outcomes, names)) {
+  const bool any = FormatVerbReport(report, outcomes, names, headings);
+  for (char *heading : headings) {
+    free(heading);
+  }
+  if (any) {
     WCHAR *text = DupWideFromCodePage(report);
     if (text != nullptr) {
       MessageBoxW(dialog, text, kReportTitle, MB_OK | MB_ICONWARNING);
@@ -192,11 +200,19 @@ INT_PTR HandleCommand(HWND dialog, WPARAM wParam) {
 void LoadVerbStates(VerbState *states) {
   char modulePath[kPathBufferSize];
   ReadModulePath(modulePath);
-  for (const VerbEntry &entry : kVerbTable) {
+  for (int i = 0; i < kVerbCount; ++i) {
+    // The default caption in the display language; the table's own where the
+    // string table has none.
+    VerbEntry entry = kVerbTable[i];
+    char *defaultCaption = DupProgramText(IDS_CAPTION_STARTMENU + static_cast<unsigned>(i));
+    if (defaultCaption != nullptr) {
+      entry.defaultCaption = defaultCaption;
+    }
     char *caption = ReadVerbCaption(kExecutableExtension, entry.verbKey);
     char *command = ReadVerbCommand(kExecutableExtension, entry.verbKey);
     VerbState &state = states[entry.index];
     FillVerbState(&state, entry, caption, command, modulePath);
+    free(defaultCaption);
     // Where the verb's command line is written; the table's text when that
     // cannot be told.
     ReplaceOwnedText(&state.keyPath, ReadVerbKeyPath(kExecutableExtension, entry.verbKey));

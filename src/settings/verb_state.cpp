@@ -99,9 +99,15 @@ unsigned ReportRoom(const char *buffer) {
 
 } // namespace
 
-bool FormatVerbReport(char *buffer, const VerbOutcome *outcomes, const char *const *captions) {
+bool FormatVerbReport(char *buffer, const VerbOutcome *outcomes, const char *const *captions,
+                      const char *const *headings) {
+  static_assert(sizeof kReportSections / sizeof kReportSections[0] == kReportHeadingCount,
+                "one heading a section");
   buffer[0] = '\0';
-  for (const ReportSection &section : kReportSections) {
+  for (int part = 0; part < kReportHeadingCount; ++part) {
+    const ReportSection &section = kReportSections[part];
+    const char *heading =
+        headings != nullptr && headings[part] != nullptr ? headings[part] : section.heading;
     bool headed = false;
     for (int i = 0; i < kVerbCount; ++i) {
       if (outcomes[i] != section.outcome) {
@@ -109,7 +115,7 @@ bool FormatVerbReport(char *buffer, const VerbOutcome *outcomes, const char *con
       }
       if (!headed) {
         BoundedFormat(StrEnd(buffer), ReportRoom(buffer), "%s%s", buffer[0] != '\0' ? "\n\n" : "",
-                      section.heading);
+                      heading);
         headed = true;
       }
       char caption[kReportCaptionSize];

@@ -59,6 +59,11 @@ constexpr int kReportCaptionSize = 65;
 // running the program as administrator removes them, and which verbs could
 // not be written: one line a verb, its caption (cut, never inside a
 // double-byte character) and its verb key. outcomes and captions follow the
-// verb table; a caption may be null. False, with an empty text, when every
-// verb is done: there is nothing to tell.
-bool FormatVerbReport(char *buffer, const VerbOutcome *outcomes, const char *const *captions);
+// verb table; a caption may be null. headings, when given, holds
+// kReportHeadingCount texts that head the two parts (verbs left registered,
+// verbs not written); a null one, or no headings, takes the built-in Japanese
+// text. False, with an empty text, when every verb is done: there is nothing
+// to tell.
+constexpr int kReportHeadingCount = 2;
+bool FormatVerbReport(char *buffer, const VerbOutcome *outcomes, const char *const *captions,
+                      const char *const *headings = nullptr);

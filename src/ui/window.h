@@ -13,6 +13,13 @@ constexpr char PROP_DIALOGPARAM[] = "LinkToDialogParam";
 constexpr char kTopmostItemText[] =
     "\x8F\xED\x82\xC9\x8D\xC5\x91O\x96\xCA\x82\xC9\x95\x5C\x8E\xA6(&T)";
 
+// The program's own text id from its string table, in the display language
+// the system's resource loader chooses: into out (units, terminator
+// included), or as a code-page heap string (the caller frees it). False or
+// null when the table has no such text.
+bool LoadProgramText(unsigned id, WCHAR *out, int units);
+char *DupProgramText(unsigned id);
+
 // Text and controls. The copies are heap strings for the caller to free; an
 // empty text gives a one-byte string, null means the text could not be read
 // or stored.

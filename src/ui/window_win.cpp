@@ -9,6 +9,16 @@
 #include "resource.h"
 #include "ui/placement.h"
 
+bool LoadProgramText(unsigned id, WCHAR *out, int units) {
+  out[0] = 0;
+  return LoadStringW(GetModuleHandleW(nullptr), id, out, units) > 0;
+}
+
+char *DupProgramText(unsigned id) {
+  WCHAR text[1024];
+  return LoadProgramText(id, text, 1024) ? DupCodePageFromWide(text) : nullptr;
+}
+
 char *DupWindowText(HWND window) {
   const int length = GetWindowTextLengthW(window);
   if (length < 0) {
@@ -146,7 +156,9 @@ bool AddTopmostMenuItem(HWND dialog) {
   }
   const UINT at = static_cast<UINT>(pos);
   WCHAR text[64];
-  WideFromCodePage(kTopmostItemText, text, 64);
+  if (!LoadProgramText(IDS_TOPMOST, text, 64)) {
+    WideFromCodePage(kTopmostItemText, text, 64);
+  }
   InsertMenuW(menu, at, MF_BYPOSITION | MF_SEPARATOR, static_cast<UINT_PTR>(-1), nullptr);
   InsertMenuW(menu, at, MF_BYPOSITION | MF_STRING, IDM_TOPMOST, text);
   return true;

@@ -196,6 +196,7 @@ TEST(FormatVerbReport, NamesWhatOkLeftAndWhatItCouldNotWrite) {
     const char *captions[kVerbCount];
     std::vector<std::string> verbLines; // in order; the all-users ones first
     bool mentionsAdministrator;
+    const char *headings[kReportHeadingCount] = {}; // the display language's; none: built in
   };
   const Case kCases[] = {
       {{done, done, done, done, done, done}, {"a", "b", "c", "d", "e", "f"}, {}, false},
@@ -208,13 +209,26 @@ TEST(FormatVerbReport, NamesWhatOkLeftAndWhatItCouldNotWrite) {
        {nullptr, nullptr, nullptr, even.c_str()},
        {"    " + even.substr(0, 64) + " (toDesktop)"},
        false},
+      {{done, left, done, failed, done, done},
+       {},
+       {"     (toStartup)", "     (toDesktop)"},
+       false,
+       {"For all users:", "Not written:"}},
+      {{done, failed, done, done, done, done}, {}, {"     (toStartup)"}, false, {"Left:", nullptr}},
   };
   for (const Case &c : kCases) {
     char report[kReportBufferSize];
     memset(report, 'z', sizeof report);
-    EXPECT_EQ(FormatVerbReport(report, c.outcomes, c.captions), !c.verbLines.empty());
+    const bool given = c.headings[0] != nullptr;
+    EXPECT_EQ(FormatVerbReport(report, c.outcomes, c.captions, given ? c.headings : nullptr),
+              !c.verbLines.empty());
     const std::string text = report;
     SCOPED_TRACE(text);
+    if (given) {
+      const std::string first = c.outcomes[1] == left ? c.headings[0] : "";
+      EXPECT_EQ(text.compare(0, first.size(), first), 0);
+      EXPECT_EQ(text.find("Not written:") != std::string::npos, c.headings[1] != nullptr);
+    }
     std::vector<std::string> verbLines;
     for (size_t start = 0; start <= text.size();) {
       const size_t end = std::min(text.find('\n', start), text.size());
