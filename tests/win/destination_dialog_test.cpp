@@ -180,7 +180,8 @@ struct Script {
 
 bool DriveDialog(HWND window, void *user) {
   Script *script = static_cast<Script *>(user);
-  if (WindowTitleW(window) != kTitle) {
+  const std::wstring title = WindowTitleW(window);
+  if (title != kTitle && title != L"Choose Destinations") {
     return false;
   }
   ++script->dialogs;
@@ -348,10 +349,13 @@ TEST(DestinationDialog, OkWithNoBoxWritesNothing) {
   EXPECT_EQ(OpenedFolders(0), std::vector<std::string>{});
 }
 
-// On every system code page the chooser shows its texts whole, and a file
+// On every system code page the chooser shows its texts whole, in Japanese
+// for a Japanese display language and in English for any other, and a file
 // named in kanji and kana goes where it is sent.
 class DestinationDialogOn : public ::testing::TestWithParam<SystemUnderTest> {};
 INSTANTIATE_TEST_SUITE_P(Systems, DestinationDialogOn, ::testing::ValuesIn(kSystemsUnderTest),
+                         SystemName);
+INSTANTIATE_TEST_SUITE_P(Languages, DestinationDialogOn, ::testing::ValuesIn(kOtherLanguages),
                          SystemName);
 
 TEST_P(DestinationDialogOn, ShowsItsTextsWholeAndOkSendsTheFile) {
@@ -363,11 +367,22 @@ TEST_P(DestinationDialogOn, ShowsItsTextsWholeAndOkSendsTheFile) {
   const LinkWatch watch;
   Script script;
   script.clicks = {IDC_SENDTO_CHECK};
+  if (TakesEnglishPictures(GetParam())) {
+    script.screenshot = "destination-en.png"; // the English user guide's picture
+  }
   RunWithDialog(Quoted(CodePageOf(target)) + " /open:0", &script);
-  EXPECT_EQ(script.texts,
-            (std::vector<std::wstring>{kTitle, L"登録先を指定してください。", L"[送る] へ登録",
-                                       L"[スタートアップ] へ登録", L"[スタートメニュー] へ登録",
-                                       L"[デスクトップ] へ登録", L"[クイック起動] へ登録"}));
+  const std::vector<std::wstring> japanese = {kTitle,
+                                              L"登録先を指定してください。",
+                                              L"[送る] へ登録",
+                                              L"[スタートアップ] へ登録",
+                                              L"[スタートメニュー] へ登録",
+                                              L"[デスクトップ] へ登録",
+                                              L"[クイック起動] へ登録"};
+  const std::vector<std::wstring> english = {L"Choose Destinations",  L"Choose the destinations.",
+                                             L"Add to [Send To]",     L"Add to [Startup]",
+                                             L"Add to [Start Menu]",  L"Add to [Desktop]",
+                                             L"Add to [Quick Launch]"};
+  EXPECT_EQ(script.texts, GetParam().locale->japanese ? japanese : english);
   EXPECT_EQ(watch.AddedWide(), std::vector<std::wstring>{LowerAscii(link)});
   EXPECT_EQ(ReadLinkWide(link).itemPath, target);
   EXPECT_EQ(OpenedFolders(0), std::vector<std::string>{});

@@ -27,16 +27,21 @@ struct Row {
   int check;
   int edit;
   int details;
+  const wchar_t *english; // the default caption in English
 };
 
 // In the order of the dialog, top to bottom.
 const Row kRows[] = {
-    {"toSendTo", "/sendto", IDC_SENDTO_CHECK, IDC_SENDTO_CAPTION, IDC_SENDTO_DETAILS},
-    {"toStartup", "/startup", IDC_STARTUP_CHECK, IDC_STARTUP_CAPTION, IDC_STARTUP_DETAILS},
-    {"toStartMenu", "/startmenu", IDC_STARTMENU_CHECK, IDC_STARTMENU_CAPTION,
-     IDC_STARTMENU_DETAILS},
-    {"toDesktop", "/desktop", IDC_DESKTOP_CHECK, IDC_DESKTOP_CAPTION, IDC_DESKTOP_DETAILS},
-    {"toQuickLaunch", "/qlaunch", IDC_QLAUNCH_CHECK, IDC_QLAUNCH_CAPTION, IDC_QLAUNCH_DETAILS},
+    {"toSendTo", "/sendto", IDC_SENDTO_CHECK, IDC_SENDTO_CAPTION, IDC_SENDTO_DETAILS,
+     L"Add to [Send To]"},
+    {"toStartup", "/startup", IDC_STARTUP_CHECK, IDC_STARTUP_CAPTION, IDC_STARTUP_DETAILS,
+     L"Add to [Startup]"},
+    {"toStartMenu", "/startmenu", IDC_STARTMENU_CHECK, IDC_STARTMENU_CAPTION, IDC_STARTMENU_DETAILS,
+     L"Add to [Start Menu]"},
+    {"toDesktop", "/desktop", IDC_DESKTOP_CHECK, IDC_DESKTOP_CAPTION, IDC_DESKTOP_DETAILS,
+     L"Add to [Desktop]"},
+    {"toQuickLaunch", "/qlaunch", IDC_QLAUNCH_CHECK, IDC_QLAUNCH_CAPTION, IDC_QLAUNCH_DETAILS,
+     L"Add to [Quick Launch]"},
 };
 const Row &kSendToRow = kRows[0];
 const Row &kStartupRow = kRows[1];
@@ -129,29 +134,50 @@ TEST(MenuItemsDialog, OkRegistersCheckedRowsWithTheirCaptionAndTheDefaultCommand
   }
 }
 
-// On every system code page the rows offer the default captions whole, and OK
-// stores them as shown.
+// On every system code page the rows offer the default captions whole, in
+// the display language (English for any but Japanese), the command-line
+// dialog shows its texts in it too, and OK stores the captions as shown.
 class MenuItemsDialogOn : public ::testing::TestWithParam<SystemUnderTest> {};
 INSTANTIATE_TEST_SUITE_P(Systems, MenuItemsDialogOn, ::testing::ValuesIn(kSystemsUnderTest),
                          SystemName);
+INSTANTIATE_TEST_SUITE_P(Languages, MenuItemsDialogOn, ::testing::ValuesIn(kOtherLanguages),
+                         SystemName);
 
-TEST_P(MenuItemsDialogOn, DefaultCaptionsAreShownAndStoredWhole) {
+TEST_P(MenuItemsDialogOn, ShowsItsTextsAndStoresTheDefaultCaptionsWhole) {
   const SystemGuard system(GetParam());
   ASSERT_TRUE(system.ready());
+  const bool japanese = GetParam().locale->japanese;
+  auto caption = [japanese](const Row &row) {
+    return japanese ? DefaultCaption(row.verb) : CodePageOf(row.english);
+  };
   const VerbKeysGuard guard;
-  RunMenuItems([](HWND dialog) {
-    EXPECT_EQ(WindowTitleW(dialog), L"メニュー項目の編集");
+  RunMenuItems([&](HWND dialog) {
+    EXPECT_EQ(WindowTitleW(dialog), japanese ? L"メニュー項目の編集" : L"Edit Menu Items");
+    EXPECT_EQ(ControlTextW(dialog, IDC_PROMPT), japanese ? L"メニューに登録する項目を指定します。"
+                                                         : L"Choose the items to add to the menu.");
     for (const Row &row : kRows) {
-      ExpectRow(dialog, row, false, DefaultCaption(row.verb));
+      ExpectRow(dialog, row, false, caption(row));
     }
     ClickButton(dialog, kSendToRow.check);
     ClickButton(dialog, kDesktopRow.check);
+    const bool pictures = TakesEnglishPictures(GetParam()); // the English user guide's
+    if (pictures) {
+      SaveScreenshot(dialog, "menu-items-en.png");
+    }
+    const HWND details = OpenDetails(dialog, kSendToRow.details);
+    ASSERT_NE(details, nullptr);
+    if (pictures) {
+      SaveScreenshot(details, "command-line-en.png");
+    }
+    EXPECT_EQ(ControlTextW(details, IDC_PATH_CHECK),
+              japanese ? L"/path - 登録先を [フォルダの参照] ダイアログで指定します"
+                       : L"/path - choose the destination in the Browse for Folder dialog");
+    EXPECT_TRUE(EndWith(details, IDCANCEL));
     EXPECT_TRUE(EndWith(dialog, IDOK));
   });
-  EXPECT_EQ(ReadVerbKey("toSendTo"),
-            Registered(DefaultCaption("toSendTo"), DefaultCommandOf("/sendto")));
+  EXPECT_EQ(ReadVerbKey("toSendTo"), Registered(caption(kSendToRow), DefaultCommandOf("/sendto")));
   EXPECT_EQ(ReadVerbKey("toDesktop"),
-            Registered(DefaultCaption("toDesktop"), DefaultCommandOf("/desktop")));
+            Registered(caption(kDesktopRow), DefaultCommandOf("/desktop")));
 }
 
 // What the registry holds before the dialog opens, and after its OK.

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,7 +18,8 @@
 
 namespace {
 
-const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT); // 1041
+const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);  // 1041
+const WORD kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US); // 1033
 
 struct ModuleGuard {
   HMODULE module;
@@ -246,57 +249,127 @@ struct DialogTable {
   WORD count;
 };
 
+// A dialog template as compiled: the dialog's fields and its controls'.
+struct DialogTemplate {
+  bool read = false;
+  DWORD style = 0;
+  short cx = 0, cy = 0;
+  std::wstring title, face;
+  WORD points = 0, weight = 0;
+  BYTE italic = 0, charset = 0;
+  struct Item {
+    DWORD style, id;
+    short x, y, cx, cy;
+    std::wstring windowClass, text;
+  };
+  std::vector<Item> controls;
+};
+
+// Reads an extended dialog template; read is false when any field is not what
+// the program's templates hold (version, signature, no help ids, no extended
+// styles, no menu, the dialog class, no creation data) or the bytes end early.
+DialogTemplate ReadTemplate(const std::vector<unsigned char> &bytes) {
+  DialogTemplate dialog;
+  TemplateReader t(bytes);
+  bool plain = t.Word() == 1 && t.Word() == 0xFFFF && t.Dword() == 0 && t.Dword() == 0;
+  dialog.style = t.Dword();
+  const WORD count = t.Word();
+  plain = plain && t.Short() == 0 && t.Short() == 0;
+  dialog.cx = t.Short();
+  dialog.cy = t.Short();
+  plain = plain && t.NameOrOrdinal().empty() && t.NameOrOrdinal().empty();
+  dialog.title = t.String();
+  dialog.points = t.Word();
+  dialog.weight = t.Word();
+  dialog.italic = t.Byte();
+  dialog.charset = t.Byte();
+  dialog.face = t.String();
+  for (WORD i = 0; i < count && !t.failed(); ++i) {
+    t.AlignDword();
+    DialogTemplate::Item c = {};
+    plain = plain && t.Dword() == 0 && t.Dword() == 0;
+    c.style = t.Dword();
+    c.x = t.Short();
+    c.y = t.Short();
+    c.cx = t.Short();
+    c.cy = t.Short();
+    c.id = t.Dword();
+    c.windowClass = t.NameOrOrdinal();
+    c.text = t.NameOrOrdinal();
+    plain = plain && t.Word() == 0;
+    dialog.controls.push_back(c);
+  }
+  dialog.read = plain && !t.failed() && t.remaining() < 4;
+  return dialog;
+}
+
+DialogTemplate ReadDialog(WORD id, WORD language) {
+  const ModuleGuard program{LoadProgramAsData()};
+  if (program.module == nullptr) {
+    return DialogTemplate();
+  }
+  return ReadTemplate(ResourceBytes(program.module, RT_DIALOG, MAKEINTRESOURCEA(id), language));
+}
+
 void ExpectDialogTemplate(const DialogTable &want) {
   const ModuleGuard program{LoadProgramAsData()};
   ASSERT_NE(program.module, nullptr);
   std::vector<WORD> languages;
   EnumResourceLanguagesA(program.module, RT_DIALOG, MAKEINTRESOURCEA(want.id), CollectLanguage,
                          reinterpret_cast<LONG_PTR>(&languages));
-  EXPECT_EQ(languages, std::vector<WORD>{kJapanese});
-  const std::vector<unsigned char> bytes =
-      ResourceBytes(program.module, RT_DIALOG, MAKEINTRESOURCEA(want.id), kJapanese);
-  ASSERT_FALSE(bytes.empty());
-  TemplateReader t(bytes);
-  EXPECT_EQ(t.Word(), 1u);      // dlgVer
-  EXPECT_EQ(t.Word(), 0xFFFFu); // signature: extended template
-  EXPECT_EQ(t.Dword(), 0u);     // help id
-  EXPECT_EQ(t.Dword(), 0u);     // extended style
-  EXPECT_EQ(t.Dword(), want.style);
-  const WORD count = t.Word();
-  EXPECT_EQ(t.Short(), 0);
-  EXPECT_EQ(t.Short(), 0);
-  EXPECT_EQ(t.Short(), want.cx);
-  EXPECT_EQ(t.Short(), want.cy);
-  EXPECT_EQ(t.NameOrOrdinal(), L""); // no menu
-  EXPECT_EQ(t.NameOrOrdinal(), L""); // the dialog class
-  EXPECT_EQ(t.String(), want.title);
-  EXPECT_EQ(t.Word(), 9u);   // points
-  EXPECT_EQ(t.Word(), 400u); // weight
-  EXPECT_EQ(t.Byte(), 0u);   // italic
-  EXPECT_EQ(t.Byte(), SHIFTJIS_CHARSET);
-  EXPECT_EQ(t.String(), L"ＭＳ Ｐゴシック");
-  ASSERT_FALSE(t.failed());
-  ASSERT_EQ(count, want.count);
-  for (WORD i = 0; i < count; ++i) {
+  std::sort(languages.begin(), languages.end());
+  EXPECT_EQ(languages, (std::vector<WORD>{kEnglish, kJapanese}));
+  const DialogTemplate dialog = ReadDialog(want.id, kJapanese);
+  ASSERT_TRUE(dialog.read);
+  EXPECT_EQ(dialog.style, want.style);
+  EXPECT_EQ(dialog.cx, want.cx);
+  EXPECT_EQ(dialog.cy, want.cy);
+  EXPECT_EQ(dialog.title, want.title);
+  EXPECT_EQ(dialog.points, 9u);
+  EXPECT_EQ(dialog.weight, 400u);
+  EXPECT_EQ(dialog.italic, 0u);
+  EXPECT_EQ(dialog.charset, SHIFTJIS_CHARSET);
+  EXPECT_EQ(dialog.face, L"ＭＳ Ｐゴシック");
+  ASSERT_EQ(dialog.controls.size(), want.count);
+  for (WORD i = 0; i < want.count; ++i) {
     const Control &c = want.controls[i];
+    const DialogTemplate::Item &got = dialog.controls[i];
     SCOPED_TRACE(testing::Message() << "control " << i << " id " << static_cast<int>(c.id));
-    t.AlignDword();
-    EXPECT_EQ(t.Dword(), 0u); // help id
-    EXPECT_EQ(t.Dword(), 0u); // extended style
-    EXPECT_EQ(t.Dword(), c.style);
-    EXPECT_EQ(t.Short(), c.x);
-    EXPECT_EQ(t.Short(), c.y);
-    EXPECT_EQ(t.Short(), c.cx);
-    EXPECT_EQ(t.Short(), c.cy);
-    EXPECT_EQ(t.Dword(), c.id);
-    EXPECT_EQ(t.NameOrOrdinal(), c.windowClass);
-    EXPECT_EQ(t.NameOrOrdinal(), c.text);
-    const WORD extra = t.Word();
-    EXPECT_EQ(extra, 0u);
-    t.Skip(extra);
-    ASSERT_FALSE(t.failed());
+    EXPECT_EQ(got.style, c.style);
+    EXPECT_EQ(got.x, c.x);
+    EXPECT_EQ(got.y, c.y);
+    EXPECT_EQ(got.cx, c.cx);
+    EXPECT_EQ(got.cy, c.cy);
+    EXPECT_EQ(got.id, c.id);
+    EXPECT_EQ(got.windowClass, c.windowClass);
+    EXPECT_EQ(got.text, c.text);
   }
-  EXPECT_LT(t.remaining(), 4u);
+}
+
+// The English dialog of want: the same style, controls, ids, classes, styles
+// and order (and so the same tab order) as the Japanese one, in the font
+// English Windows uses for dialogs, with the English texts (title first,
+// then one a control).
+void ExpectEnglishTwin(const DialogTable &want, const std::vector<std::wstring> &texts) {
+  const DialogTemplate dialog = ReadDialog(want.id, kEnglish);
+  ASSERT_TRUE(dialog.read);
+  EXPECT_EQ(dialog.style, want.style);
+  EXPECT_EQ(dialog.points, 8u);
+  EXPECT_EQ(dialog.weight, 400u);
+  EXPECT_EQ(dialog.charset, DEFAULT_CHARSET);
+  EXPECT_EQ(dialog.face, L"MS Shell Dlg");
+  ASSERT_EQ(dialog.controls.size(), want.count);
+  ASSERT_EQ(texts.size(), want.count + 1u);
+  EXPECT_EQ(dialog.title, texts[0]);
+  for (WORD i = 0; i < want.count; ++i) {
+    const Control &c = want.controls[i];
+    const DialogTemplate::Item &got = dialog.controls[i];
+    SCOPED_TRACE(testing::Message() << "control " << i << " id " << static_cast<int>(c.id));
+    EXPECT_EQ(got.style, c.style);
+    EXPECT_EQ(got.id, c.id);
+    EXPECT_EQ(got.windowClass, c.windowClass);
+    EXPECT_EQ(got.text, texts[i + 1]);
+  }
 }
 
 const DWORD kRowBox = kChild | WS_TABSTOP | BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT;
@@ -347,23 +420,59 @@ template <size_t N> WORD CountOf(const Control (&)[N]) {
 
 } // namespace
 
+// WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+const DialogTable kDestinationDialog = {IDD_DESTINATION,
+                                        0x80C800C0,
+                                        143,
+                                        140,
+                                        L"登録先の選択",
+                                        kDestinationControls,
+                                        CountOf(kDestinationControls)};
+const DialogTable kMenuItemsDialog = {IDD_MENU_ITEMS,
+                                      0x80C800C0,
+                                      195,
+                                      159,
+                                      L"メニュー項目の編集",
+                                      kMenuItemsControls,
+                                      CountOf(kMenuItemsControls)};
+// WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_THICKFRAME | DS_SETFONT: a
+// sizing border, no system menu, no modal frame.
+const DialogTable kCommandLineDialog = {IDD_COMMAND_LINE,
+                                        0x82C40040,
+                                        286,
+                                        113,
+                                        L"コマンドライン引数の編集",
+                                        kCommandLineControls,
+                                        CountOf(kCommandLineControls)};
+
+const wchar_t kDetailsText[] = L"Details...";
+
 TEST(Resources, DestinationDialogMatchesItsTable) {
-  // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
-  ExpectDialogTemplate({IDD_DESTINATION, 0x80C800C0, 143, 140, L"登録先の選択",
-                        kDestinationControls, CountOf(kDestinationControls)});
+  ExpectDialogTemplate(kDestinationDialog);
+  ExpectEnglishTwin(kDestinationDialog,
+                    {L"Choose Destinations", L"Add to [Send To]", L"Add to [Startup]",
+                     L"Add to [Start Menu]", L"Add to [Desktop]", L"Add to [Quick Launch]",
+                     L"Choose the destinations.", L"Functions", L"OK", L"Cancel"});
 }
 
 TEST(Resources, MenuItemsDialogMatchesItsTable) {
-  // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
-  ExpectDialogTemplate({IDD_MENU_ITEMS, 0x80C800C0, 195, 159, L"メニュー項目の編集",
-                        kMenuItemsControls, CountOf(kMenuItemsControls)});
+  ExpectDialogTemplate(kMenuItemsDialog);
+  std::vector<std::wstring> texts = {L"Edit Menu Items", L"Choose the items to add to the menu."};
+  for (const wchar_t *row : {L"Send To", L"Startup", L"Start Menu", L"Desktop", L"Quick Launch"}) {
+    texts.insert(texts.end(), {row, L"", kDetailsText});
+  }
+  texts.insert(texts.end(), {L"Functions", L"OK", L"Cancel"});
+  ExpectEnglishTwin(kMenuItemsDialog, texts);
 }
 
 TEST(Resources, CommandLineDialogMatchesItsTable) {
-  // WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_THICKFRAME | DS_SETFONT: a
-  // sizing border, no system menu, no modal frame.
-  ExpectDialogTemplate({IDD_COMMAND_LINE, 0x82C40040, 286, 113, L"コマンドライン引数の編集",
-                        kCommandLineControls, CountOf(kCommandLineControls)});
+  ExpectDialogTemplate(kCommandLineDialog);
+  ExpectEnglishTwin(kCommandLineDialog,
+                    {L"Edit Command-Line Arguments", L"Registry", L"", L"Command line", L"",
+                     L"/path - choose the destination in the Browse for Folder dialog",
+                     L"/ext:0 - create name.lnk from name.ext, not name.ext.lnk",
+                     L"/open:0 - do not open the folder after creating the shortcut", L"OK",
+                     L"Cancel"});
 }
 
 // ---- the texts, measured in the dialog's own font ----
@@ -373,24 +482,31 @@ INT_PTR CALLBACK InertDialog(HWND, UINT, WPARAM, LPARAM) {
   return FALSE;
 }
 
+struct ScreenDc {
+  HDC dc = GetDC(nullptr);
+  ~ScreenDc() { ReleaseDC(nullptr, dc); }
+};
+
 // Every static text, check box and push button of the dialog: its text in the
 // control's font, plus the box and the gap a check box draws, fits the
 // control's client width.
-void ExpectTextsFit(WORD dialogId, const Control *controls, size_t count) {
+void ExpectTextsFit(WORD dialogId, WORD language) {
+  const DialogTemplate parsed = ReadDialog(dialogId, language);
+  ASSERT_TRUE(parsed.read);
   const ModuleGuard program{LoadProgramAsData()};
   ASSERT_NE(program.module, nullptr);
-  HRSRC found = FindResourceExA(program.module, RT_DIALOG, MAKEINTRESOURCEA(dialogId), kJapanese);
+  HRSRC found = FindResourceExA(program.module, RT_DIALOG, MAKEINTRESOURCEA(dialogId), language);
   ASSERT_NE(found, nullptr);
   const auto *dialogTemplate =
       static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(program.module, found)));
   HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate, nullptr,
                                            InertDialog, 0);
   ASSERT_NE(dialog, nullptr);
-  for (size_t i = 0; i < count; ++i) {
-    const Control &c = controls[i];
+  for (size_t i = 0; i < parsed.controls.size(); ++i) {
+    const DialogTemplate::Item &c = parsed.controls[i];
     const DWORD kind = c.style & 0x0F;
-    const bool isStatic = std::wstring(c.windowClass) == L"#130";
-    const bool isButton = std::wstring(c.windowClass) == L"#128" && kind != BS_GROUPBOX;
+    const bool isStatic = c.windowClass == L"#130";
+    const bool isButton = c.windowClass == L"#128" && kind != BS_GROUPBOX;
     if (!isStatic && !isButton) {
       continue;
     }
@@ -402,8 +518,7 @@ void ExpectTextsFit(WORD dialogId, const Control *controls, size_t count) {
          child = GetWindow(child, GW_HWNDNEXT)) {
       wchar_t text[256] = {};
       GetWindowTextW(child, text, 256);
-      if (static_cast<WORD>(GetDlgCtrlID(child)) == static_cast<WORD>(c.id) &&
-          c.text == std::wstring(text)) {
+      if (static_cast<WORD>(GetDlgCtrlID(child)) == static_cast<WORD>(c.id) && c.text == text) {
         control = child;
         break;
       }
@@ -411,14 +526,31 @@ void ExpectTextsFit(WORD dialogId, const Control *controls, size_t count) {
     ASSERT_NE(control, nullptr);
     char text[256] = {};
     GetWindowTextA(control, text, sizeof text);
+    // English Windows draws "MS Shell Dlg" in Tahoma, which this bed's
+    // Japanese code page stands in with a Japanese font: the English texts
+    // must fit in both.
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    LOGFONTA tahoma = {};
+    GetObjectA(font, sizeof tahoma, &tahoma);
+    strcpy(tahoma.lfFaceName, "Tahoma");
+    const HFONT english = language == kEnglish ? CreateFontIndirectA(&tahoma) : nullptr;
     HDC dc = GetDC(control);
-    HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    SIZE extent = {};
-    EXPECT_TRUE(GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &extent));
-    SelectObject(dc, old);
+    int needed = 0;
+    for (HFONT measured : {font, english}) {
+      if (measured == nullptr) {
+        continue;
+      }
+      HGDIOBJ old = SelectObject(dc, measured);
+      SIZE extent = {};
+      EXPECT_TRUE(GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &extent));
+      SelectObject(dc, old);
+      needed = extent.cx > needed ? extent.cx : needed;
+    }
     ReleaseDC(control, dc);
-    int needed = extent.cx;
+    if (english != nullptr) {
+      DeleteObject(english);
+    }
+    const int textWidth = needed;
     if (isButton && (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX)) {
       needed += GetSystemMetrics(SM_CXMENUCHECK) + 4; // the box and the gap to the text
     }
@@ -427,7 +559,7 @@ void ExpectTextsFit(WORD dialogId, const Control *controls, size_t count) {
     // The /ext:0 box of the command-line dialog is 2 pixels short by this
     // measure; its last glyph's own right margin keeps it whole on screen.
     const int shortBy = dialogId == IDD_COMMAND_LINE && c.id == 1065 ? 2 : 0;
-    EXPECT_LE(needed, client.right + shortBy) << "text width " << extent.cx;
+    EXPECT_LE(needed, client.right + shortBy) << "text width " << textWidth;
   }
   DestroyWindow(dialog);
 }
@@ -435,7 +567,49 @@ void ExpectTextsFit(WORD dialogId, const Control *controls, size_t count) {
 } // namespace
 
 TEST(Resources, EveryTextFitsItsControl) {
-  ExpectTextsFit(IDD_DESTINATION, kDestinationControls, CountOf(kDestinationControls));
-  ExpectTextsFit(IDD_MENU_ITEMS, kMenuItemsControls, CountOf(kMenuItemsControls));
-  ExpectTextsFit(IDD_COMMAND_LINE, kCommandLineControls, CountOf(kCommandLineControls));
+  const int dpi = GetDeviceCaps(ScreenDc().dc, LOGPIXELSX);
+  SCOPED_TRACE(testing::Message() << dpi << " DPI");
+  // Set by the run at 144 DPI, which would otherwise prove nothing.
+  char wanted[8] = {};
+  if (GetEnvironmentVariableA("LINKTO_TEST_DPI", wanted, sizeof wanted) > 0) {
+    ASSERT_EQ(dpi, atoi(wanted));
+  }
+  for (WORD language : {kJapanese, kEnglish}) {
+    SCOPED_TRACE(language);
+    for (int dialog : {IDD_DESTINATION, IDD_MENU_ITEMS, IDD_COMMAND_LINE}) {
+      ExpectTextsFit(static_cast<WORD>(dialog), language);
+    }
+  }
+}
+
+// The same at 150 %: the system DPI is read as a process starts, so this
+// program runs that test again in a new process while the user's setting
+// says 144 DPI, and puts the setting back afterwards.
+TEST(Resources, EveryTextFitsItsControlAt144Dpi) {
+  HKEY desktop = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &desktop, nullptr),
+            ERROR_SUCCESS);
+  DWORD type = 0, saved = 0, size = sizeof saved;
+  const bool had = RegQueryValueExA(desktop, "LogPixels", nullptr, &type,
+                                    reinterpret_cast<BYTE *>(&saved), &size) == ERROR_SUCCESS;
+  const DWORD dpi = 144;
+  ASSERT_EQ(RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dpi),
+                           sizeof dpi),
+            ERROR_SUCCESS);
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  SetEnvironmentVariableA("LINKTO_TEST_DPI", "144");
+  const ProcessResult run = RunProcess(
+      Quoted(self) + " --gtest_filter=Resources.EveryTextFitsItsControl", kProcessWaitMs);
+  if (had) {
+    RegSetValueExA(desktop, "LogPixels", 0, type, reinterpret_cast<const BYTE *>(&saved), size);
+  } else {
+    RegDeleteValueA(desktop, "LogPixels");
+  }
+  RegCloseKey(desktop);
+  SetEnvironmentVariableA("LINKTO_TEST_DPI", nullptr);
+  EXPECT_TRUE(run.started);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0u) << "the texts do not all fit at 144 DPI (its output is above)";
 }

@@ -538,8 +538,9 @@ std::string IgnoredCodePageCopy() {
     return std::string();
   }
   bytes.replace(bytes.find("ja-JP", at), 5, "zz-ZZ");
-  const std::string path =
-      UnixToWindowsPath(LINKTO_BINARY_UNIX_DIR) + "\\linkto-code-page-ignored.exe";
+  const std::string folder = UnixToWindowsPath(LINKTO_BINARY_UNIX_DIR) + "\\code-page-ignored";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string path = folder + "\\linkto.exe";
   FILE *file = fopen(path.c_str(), "wb");
   const bool written =
       file != nullptr && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -556,6 +557,13 @@ const SystemUnderTest kSystemsUnderTest[6] = {
     {&kJapaneseSystem, false}, {&kWesternSystem, false}, {&kUtf8System, false},
     {&kJapaneseSystem, true},  {&kWesternSystem, true},  {&kUtf8System, true},
 };
+
+const SystemUnderTest kOtherLanguages[3] = {
+    {&kEnglishSystem, false}, {&kEnglishSystem, true}, {&kGermanSystem, false}};
+
+bool TakesEnglishPictures(const SystemUnderTest &system) {
+  return system.locale == &kEnglishSystem && system.codePageIgnored;
+}
 
 std::string SystemName(const ::testing::TestParamInfo<SystemUnderTest> &info) {
   return std::string(info.param.locale->name) +

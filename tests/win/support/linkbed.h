@@ -165,6 +165,12 @@ struct SystemUnderTest {
 };
 // The three code pages, each with the request granted and ignored.
 extern const SystemUnderTest kSystemsUnderTest[6];
+// The display languages English (the request granted and ignored) and
+// German (English resources as the fallback).
+extern const SystemUnderTest kOtherLanguages[3];
+// The system the English user guide's pictures are taken on: English, with
+// the code page as Windows 10 leaves it, whose fonts are English Windows'.
+bool TakesEnglishPictures(const SystemUnderTest &system);
 std::string SystemName(const ::testing::TestParamInfo<SystemUnderTest> &info);
 void PrintTo(const SystemUnderTest &system, std::ostream *out);
 

@@ -114,9 +114,11 @@ bool StartProcessWide(const std::wstring &commandLine, DWORD flags, PROCESS_INFO
   });
 }
 
-const SystemLocale kJapaneseSystem = {"cp932", L"ja_JP.UTF-8", nullptr, 932};
-const SystemLocale kWesternSystem = {"cp1252", L"ja_JP.UTF-8", L"en_US.UTF-8", 1252};
-const SystemLocale kUtf8System = {"cp65001", L"ja_JP.UTF-8", L"hi_IN.UTF-8", 65001};
+const SystemLocale kJapaneseSystem = {"cp932", L"ja_JP.UTF-8", nullptr, 932, true};
+const SystemLocale kWesternSystem = {"cp1252", L"ja_JP.UTF-8", L"en_US.UTF-8", 1252, true};
+const SystemLocale kUtf8System = {"cp65001", L"ja_JP.UTF-8", L"hi_IN.UTF-8", 65001, true};
+const SystemLocale kEnglishSystem = {"English", L"en_US.UTF-8", nullptr, 1252, false};
+const SystemLocale kGermanSystem = {"German", L"de_DE.UTF-8", nullptr, 1252, false};
 
 namespace {
 

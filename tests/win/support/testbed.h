@@ -61,10 +61,13 @@ struct SystemLocale {
   const wchar_t *lang;  // LANG
   const wchar_t *ctype; // LC_CTYPE; null: the display language's own
   UINT codePage;        // the system code page it gives
+  bool japanese;        // the display language is Japanese
 };
 extern const SystemLocale kJapaneseSystem; // code page 932
 extern const SystemLocale kWesternSystem;  // a Japanese user on code page 1252
 extern const SystemLocale kUtf8System;     // Windows' UTF-8 option: 65001
+extern const SystemLocale kEnglishSystem;  // English, code page 1252
+extern const SystemLocale kGermanSystem;   // German (no resources of its own), 1252
 
 // Makes the runs of linkto.exe start on locale for the rest of the test
 // program, until it is set again.

@@ -15,8 +15,13 @@ const char *const kVerbKeys[6] = {"toStartMenu", "toStartup", "toSendTo",
 
 namespace {
 
-const wchar_t kMenuTitle[] = L"メニュー項目の編集";
-const wchar_t kCommandLineTitle[] = L"コマンドライン引数の編集";
+// The titles in the display language of the runs.
+const wchar_t *MenuTitle() {
+  return ProgramLocale().japanese ? L"メニュー項目の編集" : L"Edit Menu Items";
+}
+const wchar_t *CommandLineTitle() {
+  return ProgramLocale().japanese ? L"コマンドライン引数の編集" : L"Edit Command-Line Arguments";
+}
 
 const char kUserClassesKey[] = "Software\\Classes";
 const char kUserExefileKey[] = "Software\\Classes\\exefile";
@@ -111,7 +116,7 @@ struct MenuRun {
 
 bool DriveMenu(HWND window, void *user) {
   MenuRun *run = static_cast<MenuRun *>(user);
-  if (WindowTitleW(window) != kMenuTitle) {
+  if (WindowTitleW(window) != MenuTitle()) {
     return false;
   }
   ++run->dialogs;
@@ -119,7 +124,7 @@ bool DriveMenu(HWND window, void *user) {
   // A script that stopped early (a failed assertion) leaves its dialogs open:
   // cancel them, inner first, so the run ends at once and writes nothing.
   if (!WaitFor([window] { return !IsWindow(window); }, kWaitMs)) {
-    const HWND inner = FindOwnedDialog(window, kCommandLineTitle);
+    const HWND inner = FindOwnedDialog(window, CommandLineTitle());
     if (inner != nullptr) {
       PostMessageA(inner, WM_COMMAND, IDCANCEL, 0);
     }
@@ -324,7 +329,7 @@ HWND WaitForOwned(HWND owner, const wchar_t *title) {
 
 HWND OpenDetails(HWND menu, int detailsId) {
   PostMessageA(GetDlgItem(menu, detailsId), BM_CLICK, 0, 0);
-  return WaitForOwned(menu, kCommandLineTitle);
+  return WaitForOwned(menu, CommandLineTitle());
 }
 
 std::string MessageBoxText(HWND box) {
