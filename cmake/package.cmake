@@ -48,5 +48,6 @@ if(LINKTO_PACKAGE_TREES)
     install(FILES ${staging}/${target} DESTINATION .)
   endforeach()
   install(FILES docs/destination-dialog.png docs/menu-items-dialog.png
-                docs/command-line-dialog.png DESTINATION docs)
+                docs/command-line-dialog.png docs/destination-dialog.en.png
+                docs/menu-items-dialog.en.png docs/command-line-dialog.en.png DESTINATION docs)
 endif()

@@ -48,7 +48,13 @@ SUPPORTED_OS = {
     "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
 }
-SCREENSHOTS = ["destination-dialog.png", "menu-items-dialog.png", "command-line-dialog.png"]
+# The pictures each user guide shows: the Japanese dialogs, and the English ones.
+GUIDE_SCREENSHOTS = {
+    "README-ja.md": ["destination-dialog.png", "menu-items-dialog.png", "command-line-dialog.png"],
+    "README-en.md": ["destination-dialog.en.png", "menu-items-dialog.en.png",
+                     "command-line-dialog.en.png"],
+}
+SCREENSHOTS = sorted(s for shots in GUIDE_SCREENSHOTS.values() for s in shots)
 MAX_PROGRAM_BYTES = 64 * 1024
 MAX_PICTURE_BYTES = 30000
 RT_VERSION = 16
@@ -297,7 +303,7 @@ def check_program(name, arch, data, version, epoch):
         check_manifest(name, manifests[0])
 
 
-def check_guide(name, data, members, top):
+def check_guide(name, data, members, top, screenshots):
     try:
         text = data.decode("utf-8-sig")
     except UnicodeDecodeError:
@@ -310,8 +316,8 @@ def check_guide(name, data, members, top):
                                                       if missing else ""))
     check("HKEY_CLASSES_ROOT" in text, "%s: names HKEY_CLASSES_ROOT" % name)
     images = re.findall(r"!\[[^\]]*\]\(([^)]+)\)", text)
-    check(sorted(images) == sorted("docs/" + s for s in SCREENSHOTS),
-          "%s: shows the three screenshots (%s)" % (name, ", ".join(images)))
+    check(sorted(images) == sorted("docs/" + s for s in screenshots),
+          "%s: shows the three screenshots of its language (%s)" % (name, ", ".join(images)))
     absent = [i for i in images if top + i not in members]
     check(not absent, "%s: every picture it shows is in the package%s" % (
         name, " (missing %s)" % absent if absent else ""))
@@ -423,7 +429,7 @@ def main():
                 check_program(name, arch, data, version, args.epoch)
         for guide in ("README-ja.md", "README-en.md"):
             if top + guide in members:
-                check_guide(top + guide, read(top + guide), members, top)
+                check_guide(top + guide, read(top + guide), members, top, GUIDE_SCREENSHOTS[guide])
         licence = read(top + "LICENSE").decode("utf-8", "replace")
         check("MIT License" in licence and "the LinkTo developers" in licence and
               "Permission is hereby granted" in licence, "LICENSE is the MIT licence")
