@@ -15,18 +15,6 @@
 // A control that is never addressed by id.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
-// The program's own texts (string table). The default captions follow the
-// verb table's order.
-#define IDS_CAPTION_STARTMENU 200
-#define IDS_CAPTION_STARTUP 201
-#define IDS_CAPTION_SENDTO 202
-#define IDS_CAPTION_DESKTOP 203
-#define IDS_CAPTION_PATH 204
-#define IDS_CAPTION_QLAUNCH 205
-#define IDS_TOPMOST 210
-#define IDS_REPORT_LEFT 211
-#define IDS_REPORT_NOT_WRITTEN 212
-
 #endif
 
 // Destination check boxes: the same id means the same destination in the

@@ -71,8 +71,16 @@ bool ChooseIn(HWND window, void *user) {
   const std::wstring &folder = *static_cast<const std::wstring *>(user);
   EXPECT_TRUE(WaitForTreeItems(window)) << "the browser's tree stayed empty";
   EXPECT_FALSE(OkEnabled(window)); // the empty initial path selects nothing
-  EXPECT_TRUE(SelectInBrowser(window, folder));
-  EXPECT_TRUE(WaitUntil(OkEnabled, window, kWaitMs));
+  // A busy browser may still be filling its tree and pass over a selection:
+  // it is asked again until OK comes on.
+  const DWORD start = GetTickCount();
+  bool enabled = false;
+  while (!enabled && GetTickCount() - start < kWaitMs) {
+    EXPECT_TRUE(SelectInBrowser(window, folder));
+    enabled = WaitUntil(OkEnabled, window, 2000);
+  }
+  EXPECT_TRUE(enabled) << "OK stayed disabled for " << kWaitMs / 1000 << " s after selecting "
+                       << CodePageOf(folder);
   DWORD_PTR result = 0;
   SendMessageTimeoutA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0, SMTO_NORMAL, kWaitMs, &result);
   return true;
