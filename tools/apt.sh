@@ -1,7 +1,54 @@
 # shellcheck shell=bash
-# apt runs shared by the tools (sourced, not run). A private configuration
-# takes its archives from the machine's own apt sources, so the mirror and
-# proxy the machine is set up with serve it too.
+# apt runs shared by tools/setup and tools/test32 (sourced, not run). They go
+# on when an index cannot be had, as while a mirror is in mid-sync or a source
+# does not answer, and fail only when a package that is needed cannot be.
+# A private configuration takes its archives from the machine's own apt
+# sources, so the mirror and proxy the machine is set up with serve it too.
+
+# Seconds between a failed apt-get update and its one retry.
+apt_retry_wait=${LINKTO_APT_RETRY_WAIT:-30}
+
+# apt_update LOG [OPTION...]: apt-get update, its output added to LOG. A
+# failure is retried once, then only warned about: apt keeps the indexes it
+# had or got, and apt_get says what they lack.
+apt_update() {
+  local log=$1 try
+  shift
+  for try in 1 2; do
+    LC_ALL=C apt-get "$@" update </dev/null >>"$log" 2>&1 && return 0
+    [ "$try" = 2 ] && break
+    echo "${0##*/}: warning: apt-get update failed, again in $apt_retry_wait s (see $log)" >&2
+    sleep "$apt_retry_wait"
+  done
+  echo "${0##*/}: warning: apt-get update failed again, going on with the indexes apt has" \
+    "(see $log)" >&2
+}
+
+# apt_get LOG OPTION... -- PACKAGE...: apt-get install of the packages without
+# their recommendations (-d among the options: only downloaded), its output
+# added to LOG. When it fails, says which packages could not be had: those
+# asked for or those they need, as apt's errors name them.
+apt_get() {
+  local log=$1 options=() from names
+  shift
+  while [ "$1" != -- ]; do
+    options+=("$1")
+    shift
+  done
+  shift
+  : >>"$log"
+  from=$(($(wc -l <"$log") + 1))
+  # In English: its errors are read for the names.
+  LC_ALL=C apt-get -y "${options[@]}" install --no-install-recommends "$@" \
+    </dev/null >>"$log" 2>&1 && return 0
+  names=$(tail -n +"$from" "$log" | sed -n -E \
+    -e 's/^E: Unable to locate package (.+)$/\1/p' \
+    -e "s/^E: Package '(.+)' has no installation candidate$/\1/p" \
+    -e 's/^ .*Depends: ([^ ]+) .*but it is not (installable|going to be installed)$/\1/p' \
+    -e 's|^E: Failed to fetch .*/([^/_]+)_[^/ ]+\.deb .*|\1|p' | sort -u | tr '\n' ' ')
+  echo "${0##*/}: cannot get ${names:-$* }(see $log)" >&2
+  return 1
+}
 
 # apt_private DIR ARCH [SOURCE-FILE...]: a private apt configuration in DIR
 # for ARCH alone, with nothing installed, used with APT_CONFIG=DIR/apt.conf.
