@@ -21,10 +21,6 @@ namespace {
 
 const char kReportVariable[] = "LINKTO_HEAP_REPORT";
 const char kReportFile[] = "C:\\lt\\heap-report.txt";
-// Window titles in code page 932, as the runs record them.
-const char kDestinationTitle[] = "\x93\x6F\x98\x5E\x90\xE6\x82\xCC\x91\x49\x91\xF0";
-const char kMenuTitle[] =
-    "\x83\x81\x83\x6A\x83\x85\x81\x5B\x8D\x80\x96\xDA\x82\xCC\x95\xD2\x8F\x57";
 
 // Every run of this program is a run of the counting build, which reports
 // into kReportFile; no run opens a real folder window.
@@ -79,15 +75,6 @@ void ExpectCleanHeap() {
   EXPECT_EQ(report.live, 0ul) << report.text;
   EXPECT_EQ(report.overruns, 0ul) << report.text;
   EXPECT_EQ(report.untracked, 0ul);
-}
-
-bool Showed(const LinktoRun &run, const std::string &part) {
-  for (const std::string &window : run.windows) {
-    if (window.find(part) != std::string::npos) {
-      return true;
-    }
-  }
-  return false;
 }
 
 // The destination dialog confirmed with Send To ticked.

@@ -104,7 +104,7 @@ std::vector<std::string> Lower(std::vector<std::string> paths) {
 void ExpectAtMostTheDestinationDialog(const LinktoRun &run) {
   EXPECT_LE(run.windows.size(), 1u);
   for (const std::string &window : run.windows) {
-    EXPECT_EQ(window, "#32770|\x93\x6F\x98\x5E\x90\xE6\x82\xCC\x91\x49\x91\xF0"); // 登録先の選択
+    EXPECT_EQ(window, std::string("#32770|") + kDestinationTitle);
   }
 }
 

@@ -497,6 +497,19 @@ LinktoRun WatchRun(bool started, const PROCESS_INFORMATION &info, DWORD timeoutM
 
 } // namespace
 
+const char kDestinationTitle[] = "\x93\x6F\x98\x5E\x90\xE6\x82\xCC\x91\x49\x91\xF0";
+const char kMenuTitle[] =
+    "\x83\x81\x83\x6A\x83\x85\x81\x5B\x8D\x80\x96\xDA\x82\xCC\x95\xD2\x8F\x57";
+
+bool Showed(const LinktoRun &run, const std::string &part) {
+  for (const std::string &window : run.windows) {
+    if (window.find(part) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
 LinktoRun RunLinkto(const std::string &arguments, DWORD timeoutMs, WindowHandler handler,
                     void *user) {
   PROCESS_INFORMATION info = {};

@@ -136,6 +136,13 @@ struct LinktoRun {
   std::vector<std::string> windows;
 };
 
+// The dialogs' titles in code page 932, as a run records them.
+extern const char kDestinationTitle[]; // 登録先の選択
+extern const char kMenuTitle[];        // メニュー項目の編集
+
+// True when a window that the run recorded holds part.
+bool Showed(const LinktoRun &run, const std::string &part);
+
 // Called once for every new visible top-level window of the process; returns
 // true when it has dealt with the window, false to have it cancelled.
 typedef bool (*WindowHandler)(HWND window, void *user);
