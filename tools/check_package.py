@@ -11,16 +11,22 @@ expected files under linkto-<version>/, in the order of their names, each
 dated the epoch, with fixed permissions, files deflated, no extra fields;
 SHA256SUMS beside it lists the zip and both packed programs with their sums;
 each program packed has the bytes (SHA-256) of the built one and is at most
-64 KiB; both programs are stripped GUI PE images of the right machine type
+60 KiB; both programs are stripped GUI PE images of the right machine type
 (read here and, where binutils are at hand, by objdump -f), dated the epoch,
 with the PE checksum of their bytes, with no debug directory,
-import system DLLs only, carry a version resource of the project version and
+import only KERNEL32 and msvcrt at start and every other system DLL as a delay
+import (COMCTL32 by ordinal 17 alone), carry a version resource of the project version and
 the application manifest as resource type 24 id 1 (run as invoker, common
 controls 6, the supported systems, DPI aware); both user guides are UTF-8
 with CRLF line ends, name every switch of the program and HKEY_CLASSES_ROOT,
 and show only screenshots the package holds; the licence is the MIT licence;
 the screenshots, in docs/ and in the package, are PNG images under 30,000 bytes.
 Prints one line per check and exits 1 when any fails.
+
+    tools/check_package.py --delay-imports EXE
+
+prints the delay imports of a program, one line a DLL: its name, then each
+function's name or #ordinal (the PE check of the build reads them).
 """
 
 import argparse
@@ -38,8 +44,10 @@ import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
-ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "advapi32.dll",
-                "comctl32.dll", "msvcrt.dll"}
+# Imported at start: KnownDLLs, which Windows never takes from the program's
+# folder. Every other system DLL the program calls is a delay import.
+START_DLLS = {"kernel32.dll", "msvcrt.dll"}
+DELAY_DLLS = {"user32.dll", "shell32.dll", "ole32.dll", "advapi32.dll", "comctl32.dll"}
 MACHINES = {"x86": (0x014C, 0x10B, "pei-i386"), "x64": (0x8664, 0x20B, "pei-x86-64")}
 SUPPORTED_OS = {
     "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Vista
@@ -55,7 +63,7 @@ GUIDE_SCREENSHOTS = {
                      "command-line-dialog.en.png"],
 }
 SCREENSHOTS = sorted(s for shots in GUIDE_SCREENSHOTS.values() for s in shots)
-MAX_PROGRAM_BYTES = 64 * 1024
+MAX_PROGRAM_BYTES = 60 * 1024
 MAX_PICTURE_BYTES = 30000
 RT_VERSION = 16
 RT_MANIFEST = 24
@@ -145,6 +153,43 @@ class PeImage:
                 return names
             names.append(self.cstring(entry[3]))
             at += 20
+
+    def delay_imports(self):
+        """[(dll, [function name or "#ordinal"])] of every delay-load descriptor.
+        The toolchain's delay libraries leave the delay-import directory empty,
+        so the descriptors are found by their shape: attributes 1 (addresses
+        are RVAs), then the RVAs of a DLL name, its module handle, its import
+        address table and its name table."""
+        wide = 8 if self.magic == 0x20B else 4
+        found = []
+        for _, _, _, raw, rsize in self.sections:
+            for at in range(raw, raw + rsize - 20, 4):
+                attrs, dll, hmod, iat, table = struct.unpack_from("<5I", self.data, at)
+                if attrs != 1:
+                    continue
+                try:
+                    name = self.cstring(dll)
+                    self.offset(hmod)
+                    self.offset(iat)
+                    functions = self.thunk_names(self.offset(table), wide)
+                except (ValueError, struct.error):
+                    continue
+                if re.fullmatch(r"[A-Za-z0-9_]+\.dll", name, re.IGNORECASE) and functions:
+                    found.append((name, functions))
+        return found
+
+    def thunk_names(self, at, wide):
+        """The names (or "#ordinal"s) of a name table up to its null entry."""
+        names = []
+        while True:
+            entry = struct.unpack_from("<Q" if wide == 8 else "<I", self.data, at)[0]
+            if entry == 0:
+                return names
+            if entry >> (8 * wide - 1):
+                names.append("#%d" % (entry & 0xFFFF))
+            else:
+                names.append(self.cstring(entry + 2))
+            at += wide
 
     def resources(self):
         """{(type, name, language): bytes}; named entries keep their names."""
@@ -250,6 +295,7 @@ def check_program(name, arch, data, version, epoch):
     try:
         pe = PeImage(data)
         imports = pe.imports()
+        delayed = pe.delay_imports()
         resources = pe.resources()
     except (ValueError, struct.error, IndexError) as error:
         check(False, "%s: readable PE image (%s)" % (name, error))
@@ -271,9 +317,13 @@ def check_program(name, arch, data, version, epoch):
         tool, found = objdump_format(f.name)
     if tool:
         check(found == bfd_format, "%s: %s -f says %s" % (name, os.path.basename(tool), found))
-    lower = {dll.lower() for dll in imports}
-    check(bool(imports) and "kernel32.dll" in lower and lower <= ALLOWED_DLLS,
-          "%s: imports system DLLs only: %s" % (name, " ".join(imports)))
+    check({dll.lower() for dll in imports} == START_DLLS,
+          "%s: imports at start only %s" % (name, " ".join(imports)))
+    later = {dll.lower(): functions for dll, functions in delayed}
+    check(len(later) == len(delayed) and set(later) <= DELAY_DLLS and
+          later.get("comctl32.dll") == ["#17"],
+          "%s: delay-loads %s, COMCTL32 by ordinal 17 alone" % (
+              name, " ".join("%s (%d)" % (dll, len(f)) for dll, f in delayed)))
 
     versions = [v for (t, n, _), v in resources.items() if t == RT_VERSION and n == 1]
     if check(len(versions) == 1, "%s: one version resource" % name):
@@ -382,6 +432,11 @@ def check_picture(name, data):
 
 
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--delay-imports":
+        with open(sys.argv[2], "rb") as f:
+            for dll, functions in PeImage(f.read()).delay_imports():
+                print(dll, " ".join(functions))
+        return 0
     parser = argparse.ArgumentParser(description="Checks the LinkTo release package.")
     parser.add_argument("zip", nargs="?")
     parser.add_argument("--version", default=project_version())

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # check_pe.sh EXE PROCESSOR OBJDUMP: the program is a GUI-subsystem PE image of
-# the expected machine type that imports system DLLs only, InitCommonControls
+# the expected machine type that imports only KERNEL32 and msvcrt at start,
+# both KnownDLLs, and every other system DLL as a delay import, loaded once the
+# entry has restricted the DLL search; COMCTL32 for InitCommonControls alone,
 # by ordinal 17.
 set -u
 exe=$1 processor=$2 objdump=$3
@@ -24,20 +26,20 @@ esac
 subsystem=$(awk '/^Subsystem/ {print $2}' <<<"$private")
 [ "$subsystem" = "00000002" ] || fail "subsystem $subsystem is not Windows GUI (2)"
 
-allowed=" KERNEL32.dll USER32.dll SHELL32.dll ole32.dll ADVAPI32.dll COMCTL32.dll msvcrt.dll "
-dlls=$(awk '/DLL Name:/ {print $3}' <<<"$private")
-[ -n "$dlls" ] || fail "no imports found"
-for dll in $dlls; do
+dlls=$(awk '/DLL Name:/ {print $3}' <<<"$private" | tr '\n' ' ')
+[ "$dlls" = "KERNEL32.dll msvcrt.dll " ] || fail "imports at start $dlls, not only KERNEL32.dll msvcrt.dll"
+# Names a delay import lists, one line a DLL (see cmake/delay_imports.cmake).
+delayed=$(python3 "$(dirname "$0")/../../tools/check_package.py" --delay-imports "$exe") ||
+  fail "cannot read the delay imports"
+allowed=" ADVAPI32.dll COMCTL32.dll ole32.dll SHELL32.dll USER32.dll "
+while read -r dll _; do
+  [ -n "$dll" ] || continue
   case "$allowed" in
     *" $dll "*) ;;
-    *) fail "imports $dll, which is not a system DLL of the allowed list" ;;
+    *) fail "delay-loads $dll, which is not a system DLL of the allowed list" ;;
   esac
-done
-# The comctl32 import table lists InitCommonControls by ordinal, not by name.
-comctl=$(awk '/DLL Name: COMCTL32.dll/ {on=1; next} /DLL Name:/ {on=0} on' <<<"$private")
-grep -qE '^[[:space:]]*80*11[[:space:]].*<none>' <<<"$comctl" \
-  || fail "COMCTL32 is not imported by ordinal 17"
-grep -q InitCommonControls <<<"$comctl" && fail "InitCommonControls imported by name"
+done <<<"$delayed"
+grep -qx 'COMCTL32.dll #17' <<<"$delayed" || fail "COMCTL32 is not delay-loaded by ordinal 17 alone"
 
-echo "$(basename "$exe"): $want_format $want_magic, GUI, imports:" $dlls
+echo "$(basename "$exe"): $want_format $want_magic, GUI, imports:" $dlls "delay-loads:" $(cut -d' ' -f1 <<<"$delayed")
 [ "$failures" -eq 0 ]

@@ -24,6 +24,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -153,15 +154,15 @@ void Report() {
   }
   char line[160];
   Emit(file, line,
-       wsprintfA(line, "heap: allocated %lu live %lu overruns %lu untracked %lu\r\n", g_allocated,
-                 static_cast<unsigned long>(g_liveCount), overruns, g_untracked));
+       snprintf(line, sizeof line, "heap: allocated %lu live %lu overruns %lu untracked %lu\r\n",
+                g_allocated, static_cast<unsigned long>(g_liveCount), overruns, g_untracked));
   for (size_t i = 0; i < 16 && i < g_liveCount; ++i) {
     const Header *header = HeaderOf(g_live[i]);
     Emit(file, line,
-         wsprintfA(line, "heap: live block of %lu bytes taken at 0x%08lx%08lx\r\n",
-                   static_cast<unsigned long>(header->size),
-                   static_cast<unsigned long>(header->caller >> 32),
-                   static_cast<unsigned long>(header->caller & 0xFFFFFFFFu)));
+         snprintf(line, sizeof line, "heap: live block of %lu bytes taken at 0x%08lx%08lx\r\n",
+                  static_cast<unsigned long>(header->size),
+                  static_cast<unsigned long>(header->caller >> 32),
+                  static_cast<unsigned long>(header->caller & 0xFFFFFFFFu)));
   }
   if (file != INVALID_HANDLE_VALUE) {
     CloseHandle(file);
