@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "app/dll_search.h"
 #include "app/run_flow.h"
 #include "app/split.h"
 #include "core/code_page.h"
@@ -17,6 +18,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   (void)commandLine;
   (void)showCommand;
 
+  // Before anything else: no DLL from the program's own folder.
+  RestrictDllSearch();
   // The command line is read again from the system: it includes the program
   // path, which the entry point's own argument leaves out. It is taken in
   // UTF-16 and brought into code page 932 as the system brings it to an ANSI

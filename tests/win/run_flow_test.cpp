@@ -491,3 +491,77 @@ TEST(RunFlow, ShellFoldersNamedOutsideTheCodePage) {
   ExpectWideLinks(watch, {{sendTo + L"\\plain.txt.lnk", plain, WideOf(dir.path())}});
   EXPECT_EQ(Opened(1), std::vector<std::string>{LowerAscii(CodePageOf(sendTo))});
 }
+
+namespace {
+
+const char kAppOverrides[] = "Software\\Wine\\AppDefaults\\linkto.exe";
+
+// While it lives, the runs of linkto.exe are the copy program, and Wine takes
+// dll from the folder of a linkto.exe first, as Windows takes every DLL that
+// is not one of its KnownDLLs. (Wine takes WINEDLLOVERRIDES from no Windows
+// parent, so the override is winecfg's, for the program by name.)
+struct PlantedRun {
+  PlantedRun(const std::string &program, const char *dll) {
+    SetProgramUnderTest(program);
+    EXPECT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER,
+                              (std::string(kAppOverrides) + "\\DllOverrides").c_str(), dll, REG_SZ,
+                              "native,builtin", sizeof "native,builtin"),
+              ERROR_SUCCESS);
+  }
+  ~PlantedRun() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kAppOverrides);
+    SetProgramUnderTest(std::string());
+  }
+};
+
+} // namespace
+
+// A DLL named like a system one beside the program (a web page can drop one
+// into Downloads unasked) never runs, in any mode, and each mode still does
+// its work. Planted in turn: every DLL the program's process loads in the
+// bed that Windows would look for there (not the KnownDLLs, not Wine's own
+// parts).
+TEST(RunFlow, NoDllPlantedBesideTheProgramRuns) {
+  const char *const planted[] = {"comctl32", "msimg32", "ucrtbase", "uxtheme", "version", "win32u"};
+  ScratchDir dir("planted");
+  const std::string target = Quoted(dir.File("t.txt")), program = dir / "linkto.exe";
+  const std::string plant = UnixToWindowsPath(LINKTO_TEST_PROGRAMS_UNIX_DIR) + "\\planted.dll";
+  ASSERT_TRUE(CopyFileA(LinktoExe().c_str(), program.c_str(), FALSE));
+  // The planted DLL leaves its mark when it runs, or every row passes for nothing.
+  FreeLibrary(LoadLibraryA(plant.c_str()));
+  ASSERT_TRUE(DeleteFileA((plant + ".ran").c_str())) << "planted.dll left no mark";
+  const std::string sendTo = Special(kSendTo), link = sendTo + "\\t.txt.lnk";
+  const struct {
+    const char *name;
+    std::string arguments;
+    std::string window; // part of the one window the mode shows; "" for none
+    bool opens;         // opens Send To
+  } modes[] = {
+      {"main job", target + " /sendto /open:0", "", false},
+      {"destination chooser", target, std::string("#32770|") + kDestinationTitle, false},
+      {"menu items", "", std::string("#32770|") + kMenuTitle, false},
+      {"folder browser", target + " /path", "|tree", false},
+      {"opens the folder", target + " /sendto", "", true},
+  };
+  for (const char *dll : planted) {
+    const std::string copy = dir / dll + ".dll";
+    ASSERT_TRUE(CopyFileA(plant.c_str(), copy.c_str(), FALSE));
+    const PlantedRun planting(program, dll);
+    for (const auto &mode : modes) {
+      SCOPED_TRACE(std::string(dll) + ".dll, " + mode.name);
+      const LinkWatch watch;
+      const LinktoRun run = Launch(mode.arguments);
+      EXPECT_FALSE(FileExists(copy + ".ran")) << "the planted DLL ran";
+      DeleteFileA((copy + ".ran").c_str());
+      EXPECT_EQ(run.windows.size(), mode.window.empty() ? 0u : 1u);
+      EXPECT_TRUE(mode.window.empty() || Showed(run, mode.window));
+      // A mode that shows no window writes the link.
+      EXPECT_EQ(watch.Added(), Lower(mode.window.empty() ? std::vector<std::string>{link}
+                                                         : std::vector<std::string>{}));
+      if (mode.opens) {
+        EXPECT_EQ(Opened(1), Lower({sendTo}));
+      }
+    }
+    DeleteFileA(copy.c_str());
+  }
+}
