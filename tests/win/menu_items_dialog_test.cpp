@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -124,7 +125,6 @@ TEST(MenuItemsDialog, OkRegistersCheckedRowsWithTheirCaptionAndTheDefaultCommand
     SetControlText(dialog, kSendToRow.edit, kTestCaption);
     ClickButton(dialog, kStartupRow.check);
     SetControlText(dialog, kStartupRow.edit, "");
-    SaveScreenshot(dialog, "menu-items.png");
     EXPECT_TRUE(EndWith(dialog, IDOK));
   });
   EXPECT_EQ(ReadVerbKey("toSendTo"), Registered(kTestCaption, DefaultCommandOf("/sendto")));
@@ -151,6 +151,11 @@ TEST_P(MenuItemsDialogOn, ShowsItsTextsAndStoresTheDefaultCaptionsWhole) {
     return japanese ? DefaultCaption(row.verb) : CodePageOf(row.english);
   };
   const VerbKeysGuard guard;
+  const char *pictures = GuidePictures(GetParam());
+  std::optional<GuideProgramCopy> copy;
+  if (pictures != nullptr) {
+    copy.emplace();
+  }
   RunMenuItems([&](HWND dialog) {
     EXPECT_EQ(WindowTitleW(dialog), japanese ? L"メニュー項目の編集" : L"Edit Menu Items");
     EXPECT_EQ(ControlTextW(dialog, IDC_PROMPT), japanese ? L"メニューに登録する項目を指定します。"
@@ -160,14 +165,13 @@ TEST_P(MenuItemsDialogOn, ShowsItsTextsAndStoresTheDefaultCaptionsWhole) {
     }
     ClickButton(dialog, kSendToRow.check);
     ClickButton(dialog, kDesktopRow.check);
-    const bool pictures = TakesEnglishPictures(GetParam()); // the English user guide's
-    if (pictures) {
-      SaveScreenshot(dialog, "menu-items-en.png");
+    if (pictures != nullptr) {
+      SaveScreenshot(dialog, (std::string("menu-items") + pictures + ".png").c_str());
     }
     const HWND details = OpenDetails(dialog, kSendToRow.details);
     ASSERT_NE(details, nullptr);
-    if (pictures) {
-      SaveScreenshot(details, "command-line-en.png");
+    if (pictures != nullptr) {
+      SaveScreenshot(details, (std::string("command-line") + pictures + ".png").c_str());
     }
     EXPECT_EQ(ControlTextW(details, IDC_PATH_CHECK),
               japanese ? L"/path - 登録先を [フォルダの参照] ダイアログで指定します"
