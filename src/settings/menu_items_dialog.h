@@ -9,7 +9,9 @@
 bool ShowMenuItemsDialog(HWND owner);
 
 // Fills the records of the six verbs (states holds kVerbStateCount records)
-// from the registry, with the defaults for verbs that are not registered.
+// from the registry, with the defaults for verbs that are not registered. A
+// registered command line that names a copy of this program that is gone
+// names this program instead (nothing is written until OK).
 void LoadVerbStates(VerbState *states);
 
 // The dialog procedure; it ignores the lParam of WM_INITDIALOG.

@@ -2,11 +2,13 @@
 
 #include <cstdlib>
 
+#include "app/split.h"
 #include "core/code_page.h"
 #include "core/text.h"
 #include "resource.h"
 #include "settings/command_line_dialog.h"
 #include "settings/verb_store.h"
+#include "shell/shell_folders.h"
 #include "ui/window.h"
 
 namespace {
@@ -54,6 +56,31 @@ void ReadModulePath(char *path) {
   char *text = DupCodePageFromWide(wide);
   CopyBounded(path, text != nullptr ? text : "", kPathBufferSize);
   free(text);
+}
+
+// A registered command line that names a copy of this program that is gone
+// names this program instead, the rest of it as it was (RetargetCommand).
+// The copy counts as gone only when its path, in the UTF-16 form that the
+// registry holds, names nothing: a path that the code page does not spell
+// (é read as e) may name a copy that is there, so its command line stays as
+// it is, and so does one whose copy cannot be told missing.
+void FollowProgram(VerbState *state, const VerbEntry &entry, const char *modulePath) {
+  char command[kCommandBufferSize];
+  char *copy = state->enabled ? RetargetCommand(command, state->command, modulePath) : nullptr;
+  if (copy == nullptr) {
+    return;
+  }
+  WCHAR *stored = ReadVerbCommandWide(kExecutableExtension, entry.verbKey);
+  int count = 0;
+  WCHAR **tokens = stored != nullptr ? SplitWideCommandLine(stored, true, &count) : nullptr;
+  const bool gone =
+      tokens != nullptr && SpellsInCodePage(copy, tokens[0]) && PathMissingWide(tokens[0]);
+  free(tokens);
+  free(stored);
+  free(copy);
+  if (gone) {
+    ReplaceOwnedText(&state->command, DupText(command));
+  }
 }
 
 bool RowChecked(HWND dialog, const DialogRow &row) {
@@ -212,6 +239,7 @@ void LoadVerbStates(VerbState *states) {
     char *command = ReadVerbCommand(kExecutableExtension, entry.verbKey);
     VerbState &state = states[entry.index];
     FillVerbState(&state, entry, caption, command, modulePath);
+    FollowProgram(&state, entry, modulePath);
     free(defaultCaption);
     // Where the verb's command line is written; the table's text when that
     // cannot be told.

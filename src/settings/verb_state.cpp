@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/split.h"
 #include "core/text.h"
 
 char *DupText(const char *text) {
@@ -42,6 +43,41 @@ void FillVerbState(VerbState *state, const VerbEntry &entry, char *caption, char
   state->caption = DupText(entry.defaultCaption);
   free(command);
   state->command = DefaultCommand(entry, modulePath);
+}
+
+namespace {
+
+// A path that names one place whatever the current folder and drive: a drive
+// letter, a colon and a separator, or two separators (a share).
+bool IsFullPath(const char *path) {
+  const unsigned char letter = static_cast<unsigned char>(path[0]) | 0x20;
+  return (letter >= 'a' && letter <= 'z' && path[1] == ':' && IsSeparatorAt(path, 2)) ||
+         (IsSeparatorAt(path, 0) && IsSeparatorAt(path, 1));
+}
+
+} // namespace
+
+char *RetargetCommand(char *buffer, const char *command, const char *modulePath) {
+  buffer[0] = '\0';
+  int count = 0;
+  char **unquoted = SplitCommandLine(command, true, &count);
+  char **verbatim = SplitCommandLine(command, false, &count);
+  const char *name = FindFileName(modulePath);
+  char *program = nullptr;
+  // The verbatim first token is the very bytes it spans from the start of
+  // the text: what follows it is kept as it is.
+  if (unquoted != nullptr && verbatim != nullptr && name[0] != '\0' && IsFullPath(unquoted[0]) &&
+      StrEqualNoCaseDbcs(FindFileName(unquoted[0]), name) &&
+      BoundedFormat(buffer, kCommandBufferSize, "\"%s\"%s", modulePath,
+                    command + strlen(verbatim[0])) >= 0) {
+    program = DupText(unquoted[0]);
+  }
+  if (program == nullptr) {
+    buffer[0] = '\0';
+  }
+  free(unquoted);
+  free(verbatim);
+  return program;
 }
 
 void ReleaseVerbState(VerbState *state) {

@@ -24,6 +24,19 @@ constexpr int kVerbStateCount = 25;
 void FillVerbState(VerbState *state, const VerbEntry &entry, char *caption, char *command,
                    const char *modulePath);
 
+// A command line that may name a copy of this program that has moved: its
+// first token, as the program's own splitter cuts it (quoted or not), is a
+// full path (a drive, a colon and a separator, or two separators) whose file
+// name is that of modulePath, ASCII letter case aside (both bytes of a
+// double-byte character compare as themselves). Writes into buffer
+// (kCommandBufferSize bytes) the command line that names modulePath instead,
+// in double quotes, followed by everything after the first token exactly as
+// it was; returns the first token unquoted, the path of the copy, as a heap
+// string, for the caller to test whether that copy is still there and then
+// free. Null, with buffer empty, for any other command line, for a new text
+// that would not fit whole in the buffer, or out of memory.
+char *RetargetCommand(char *buffer, const char *command, const char *modulePath);
+
 // Releases the three strings of state and sets them to null.
 void ReleaseVerbState(VerbState *state);
 

@@ -53,6 +53,11 @@ char *ReadVerbCaption(const char *extension, const char *verbKey);
 // null; from the same verb key as ReadVerbCaption.
 char *ReadVerbCommand(const char *extension, const char *verbKey);
 
+// The same command line as the registry holds it, in UTF-16 (a name that the
+// code page lacks is itself, not its look-alike), as a new heap string (the
+// caller frees it), or null.
+WCHAR *ReadVerbCommandWide(const char *extension, const char *verbKey);
+
 // The key that RegisterVerb writes the verb's command line to, as a registry
 // editor names it ("HKEY_CLASSES_ROOT\exefile\shell\toSendTo\command", or
 // "HKEY_CURRENT_USER\Software\Classes\exefile\shell\toSendTo\command"), as

@@ -93,19 +93,14 @@ bool SetStringValue(HKEY key, const char *text) {
   return set;
 }
 
-// The named value (null: the default value) as a program of code page 932
-// reads it through the ANSI call: for a string, every stored UTF-16 unit (0 units too) in code page
-// 932, as a heap block of *size bytes and one spare byte, which the caller frees. A value of
-// another type reads with its type and no data (*data null). False when the value is absent or
-// cannot be read.
-bool QueryValue(HKEY key, const char *valueName, DWORD *type, char **data, DWORD *size) {
-  *data = nullptr;
-  *size = 0;
-  WCHAR name[kNameUnits];
-  const WCHAR *wideName = valueName != nullptr ? name : nullptr;
-  if (valueName != nullptr && !WideFromCodePage(valueName, name, kNameUnits)) {
-    return false;
-  }
+// The named value (null: the default value) as the registry holds it: for a
+// string, every stored UTF-16 unit (*units of them, 0 too) and a terminator
+// after them, as a heap block that the caller frees. A value of another type
+// reads with its type and no data (*wide null). False when the value is
+// absent or cannot be read.
+bool QueryWideValue(HKEY key, const WCHAR *wideName, DWORD *type, WCHAR **wide, int *units) {
+  *wide = nullptr;
+  *units = 0;
   DWORD bytes = 0;
   if (RegQueryValueExW(key, wideName, nullptr, type, nullptr, &bytes) != ERROR_SUCCESS) {
     return false;
@@ -118,19 +113,48 @@ bool QueryValue(HKEY key, const char *valueName, DWORD *type, char **data, DWORD
   if (capacity * sizeof(WCHAR) > MAXDWORD) {
     return false;
   }
-  WCHAR *wide = static_cast<WCHAR *>(malloc(capacity * sizeof(WCHAR)));
-  if (wide == nullptr) {
+  WCHAR *block = static_cast<WCHAR *>(malloc((capacity + 1) * sizeof(WCHAR)));
+  if (block == nullptr) {
     return false;
   }
   DWORD read = static_cast<DWORD>(capacity * sizeof(WCHAR));
-  bool ok = RegQueryValueExW(key, wideName, nullptr, type, reinterpret_cast<BYTE *>(wide), &read) ==
-                ERROR_SUCCESS &&
-            IsStringType(*type) && read <= capacity * sizeof(WCHAR);
-  const int units = static_cast<int>(read / sizeof(WCHAR));
-  const int length = ok && units > 0 ? WideCharToMultiByte(kProgramCodePage, 0, wide, units,
-                                                           nullptr, 0, nullptr, nullptr)
-                                     : 0;
-  ok = ok && (units == 0 || length > 0);
+  if (RegQueryValueExW(key, wideName, nullptr, type, reinterpret_cast<BYTE *>(block), &read) !=
+          ERROR_SUCCESS ||
+      !IsStringType(*type) || read > capacity * sizeof(WCHAR)) {
+    free(block);
+    return false;
+  }
+  *units = static_cast<int>(read / sizeof(WCHAR));
+  block[*units] = 0;
+  *wide = block;
+  return true;
+}
+
+// The named value as a program of code page 932 reads it through the ANSI
+// call: for a string, every stored UTF-16 unit (0 units too) in code page
+// 932, as a heap block of *size bytes and one spare byte, which the caller
+// frees. A value of another type reads with its type and no data (*data
+// null). False when the value is absent or cannot be read.
+bool QueryValue(HKEY key, const char *valueName, DWORD *type, char **data, DWORD *size) {
+  *data = nullptr;
+  *size = 0;
+  WCHAR name[kNameUnits];
+  const WCHAR *wideName = valueName != nullptr ? name : nullptr;
+  if (valueName != nullptr && !WideFromCodePage(valueName, name, kNameUnits)) {
+    return false;
+  }
+  WCHAR *wide = nullptr;
+  int units = 0;
+  if (!QueryWideValue(key, wideName, type, &wide, &units)) {
+    return false;
+  }
+  if (wide == nullptr) {
+    return true;
+  }
+  const int length = units > 0 ? WideCharToMultiByte(kProgramCodePage, 0, wide, units, nullptr, 0,
+                                                     nullptr, nullptr)
+                               : 0;
+  bool ok = units == 0 || length > 0;
   if (ok) {
     *data = static_cast<char *>(malloc(static_cast<size_t>(length) + 1));
     ok = *data != nullptr &&
@@ -453,6 +477,19 @@ char *ReadVerbCaption(const char *extension, const char *verbKey) {
 
 char *ReadVerbCommand(const char *extension, const char *verbKey) {
   return ReadHeldValue(extension, verbKey, true);
+}
+
+WCHAR *ReadVerbCommandWide(const char *extension, const char *verbKey) {
+  KeyGuard verb;
+  KeyGuard command;
+  DWORD type = REG_NONE;
+  WCHAR *wide = nullptr;
+  int units = 0;
+  if (!OpenHeldVerb(extension, verbKey, &verb, &command) ||
+      !QueryWideValue(command.get(), nullptr, &type, &wide, &units)) {
+    return nullptr;
+  }
+  return wide;
 }
 
 char *ReadVerbKeyPath(const char *extension, const char *verbKey) {

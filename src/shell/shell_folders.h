@@ -47,4 +47,8 @@ bool CanonicalPathWide(const WCHAR *path, WCHAR *out);
 bool ChooseFolderWide(HWND owner, UINT flags, const char *title, WCHAR *out,
                       const char *initialPath);
 bool PathExistsWide(const WCHAR *path);
+// True only when the system says that path names nothing (no such file, or
+// no such folder on its way); false when it exists or when the system cannot
+// tell (a share that does not answer, a drive without its medium, no access).
+bool PathMissingWide(const WCHAR *path);
 bool IsDirectoryWide(const WCHAR *path);

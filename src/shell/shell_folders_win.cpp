@@ -169,6 +169,14 @@ bool PathExistsWide(const WCHAR *path) {
   return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool PathMissingWide(const WCHAR *path) {
+  if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 bool IsDirectoryWide(const WCHAR *path) {
   const DWORD attributes = GetFileAttributesW(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -159,6 +159,36 @@ TEST(FillVerbState, RegistryOrDefaults) {
   }
 }
 
+TEST(RetargetCommand, PutsTheProgramInPlaceOfACopyAndKeepsTheRest) {
+  const char kModule[] = "C:\\Tools\\LinkTo\\linkto.exe";
+  const std::string self = std::string("\"") + kModule + "\"";
+  const std::string fits(1024 - self.size(), 'a'); // the new text fills the buffer
+  struct Case {
+    std::string command;
+    bool retargeted;  // else the command line stays
+    std::string rest; // what follows the program in the new text
+  };
+  const Case kCases[] = {
+      {"\"C:\\old dir\\linkto.exe\" /sendto \"%1\"", true, " /sendto \"%1\""},
+      {"c:\\old\\LinkTo.EXE  /open:0\t/ext:0 \"%1\" x\"", true, "  /open:0\t/ext:0 \"%1\" x\""},
+      {"\"\\\\pc\\" HYO "\\linkto.exe\"/path", true, "/path"},
+      {"\"C:\\old\\linkto.exe\"" + fits, true, fits},
+      {"\"C:\\old\\linkto.exe\"" + fits + "a", false, ""},  // one byte too many
+      {"linkto.exe /sendto", false, ""},                    // found by a search, not a path
+      {"\"C:\\old\\linkto.exe /sendto", false, ""},         // the quote runs on
+      {"C:\\Program Files\\linkto.exe /sendto", false, ""}, // cut at the blank
+      {"\"C:\\old\\" HYO "linkto.exe\" /sendto", false, ""},
+  };
+  for (const Case &c : kCases) {
+    SCOPED_TRACE(c.command);
+    char buffer[kCommandBufferSize];
+    char *copy = RetargetCommand(buffer, c.command.c_str(), kModule);
+    EXPECT_EQ(copy != nullptr, c.retargeted);
+    EXPECT_EQ(std::string(buffer), c.retargeted ? self + c.rest : "");
+    free(copy);
+  }
+}
+
 TEST(DecideVerbWrite, NeverWritesAMissingString) {
   char caption[] = "c";
   char command[] = "x";

@@ -103,12 +103,6 @@ TEST(CommandLineDialog, BoxesAndTextFollowEachOther) {
       }
       EXPECT_EQ(ControlText(inner, IDC_COMMAND_EDIT), Expand(step.expected));
       EXPECT_EQ(CheckedOptions(inner), step.boxes);
-      if (index == 2) {
-        int width = 0, height = 0;
-        std::vector<unsigned char> rgb;
-        EXPECT_TRUE(CaptureWindow(inner, &width, &height, &rgb) &&
-                    WritePng(ScreenshotPath("command-line.png"), width, height, rgb));
-      }
     }
   });
   EXPECT_EQ(ReadVerbKey("toSendTo"), VerbKey{});

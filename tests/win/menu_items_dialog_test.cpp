@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -124,7 +125,6 @@ TEST(MenuItemsDialog, OkRegistersCheckedRowsWithTheirCaptionAndTheDefaultCommand
     SetControlText(dialog, kSendToRow.edit, kTestCaption);
     ClickButton(dialog, kStartupRow.check);
     SetControlText(dialog, kStartupRow.edit, "");
-    SaveScreenshot(dialog, "menu-items.png");
     EXPECT_TRUE(EndWith(dialog, IDOK));
   });
   EXPECT_EQ(ReadVerbKey("toSendTo"), Registered(kTestCaption, DefaultCommandOf("/sendto")));
@@ -151,6 +151,11 @@ TEST_P(MenuItemsDialogOn, ShowsItsTextsAndStoresTheDefaultCaptionsWhole) {
     return japanese ? DefaultCaption(row.verb) : CodePageOf(row.english);
   };
   const VerbKeysGuard guard;
+  const char *pictures = GuidePictures(GetParam());
+  std::optional<GuideProgramCopy> copy;
+  if (pictures != nullptr) {
+    copy.emplace();
+  }
   RunMenuItems([&](HWND dialog) {
     EXPECT_EQ(WindowTitleW(dialog), japanese ? L"メニュー項目の編集" : L"Edit Menu Items");
     EXPECT_EQ(ControlTextW(dialog, IDC_PROMPT), japanese ? L"メニューに登録する項目を指定します。"
@@ -160,14 +165,13 @@ TEST_P(MenuItemsDialogOn, ShowsItsTextsAndStoresTheDefaultCaptionsWhole) {
     }
     ClickButton(dialog, kSendToRow.check);
     ClickButton(dialog, kDesktopRow.check);
-    const bool pictures = TakesEnglishPictures(GetParam()); // the English user guide's
-    if (pictures) {
-      SaveScreenshot(dialog, "menu-items-en.png");
+    if (pictures != nullptr) {
+      SaveScreenshot(dialog, (std::string("menu-items") + pictures + ".png").c_str());
     }
     const HWND details = OpenDetails(dialog, kSendToRow.details);
     ASSERT_NE(details, nullptr);
-    if (pictures) {
-      SaveScreenshot(details, "command-line-en.png");
+    if (pictures != nullptr) {
+      SaveScreenshot(details, (std::string("command-line") + pictures + ".png").c_str());
     }
     EXPECT_EQ(ControlTextW(details, IDC_PATH_CHECK),
               japanese ? L"/path - 登録先を [フォルダの参照] ダイアログで指定します"
@@ -180,31 +184,55 @@ TEST_P(MenuItemsDialogOn, ShowsItsTextsAndStoresTheDefaultCaptionsWhole) {
             Registered(caption(kDesktopRow), DefaultCommandOf("/desktop")));
 }
 
-// What the registry holds before the dialog opens, and after its OK.
+// What the registry holds before the dialog opens, and after its OK; Cancel
+// leaves it as it was. A command line naming a copy of the program that is
+// gone names the program that runs after OK, the rest of it kept.
 TEST(MenuItemsDialog, RegisteredVerbsOpenCheckedAndOkWritesThemBack) {
-  const std::string desktopCommand = "\"C:\\Tools\\x.exe\" /desktop /ext:0 \"%1\"";
+  const std::string desktopArguments = " /desktop /ext:0 \"%1\"";
+  const std::string pathArguments = "  /open:0 /path /ext:0 \"%1\" x";
+  const std::string gone = "C:\\Users\\me\\Downloads\\linkto\\linkto.exe";
+  ScratchDir dir("menu-copy");
+  const std::string there = dir.File("LinkTo.exe"); // another copy, still there
   struct Case {
     const char *name;
-    bool pathRegistered; // else a leftover toPath key without a command key
-  } const cases[] = {{"registered toPath", true}, {"leftover toPath", false}};
+    std::string desktop, path; // the programs named; no path: a leftover toPath key
+    bool followed;             // OK names the program that runs instead
+    Classes where;
+  } const cases[] = {
+      {"registered toPath", "\"C:\\Tools\\x.exe\"", "\"C:\\p.exe\"", false, Classes::Machine},
+      {"leftover toPath", "\"C:\\Tools\\x.exe\"", "", false, Classes::Machine},
+      {"copies gone", Quoted(gone), gone, true, Classes::Machine},
+      {"the user's copies gone", gone, Quoted(gone), true, Classes::User},
+      {"copies there", Quoted(there), there, false, Classes::User},
+  };
   for (const Case &c : cases) {
-    SCOPED_TRACE(c.name);
-    const VerbKeysGuard guard;
-    WriteVerbKey("toDesktop", "Desk", desktopCommand.c_str());
-    WriteVerbKey("toPath", "P", c.pathRegistered ? "\"C:\\p.exe\" /path \"%1\"" : nullptr);
-    WriteVerbKey("toQuickLaunch", "Q", nullptr); // no command key: not registered
-    WriteVerbKey("toStartMenu", nullptr, "cmd"); // no caption: not registered
-    const VerbKey pathBefore = ReadVerbKey("toPath");
-    RunMenuItems([](HWND dialog) {
-      ExpectRow(dialog, kDesktopRow, true, "Desk");
-      ExpectRow(dialog, kRows[4], false, DefaultCaption("toQuickLaunch"));
-      ExpectRow(dialog, kRows[2], false, DefaultCaption("toStartMenu"));
-      EXPECT_TRUE(EndWith(dialog, IDOK));
-    });
-    EXPECT_EQ(ReadVerbKey("toDesktop"), Registered("Desk", desktopCommand));
-    EXPECT_EQ(ReadVerbKey("toPath"), c.pathRegistered ? pathBefore : kAbsent);
-    EXPECT_EQ(ReadVerbKey("toQuickLaunch"), kAbsent);
-    EXPECT_EQ(ReadVerbKey("toStartMenu"), kAbsent);
+    for (const int ending : {IDOK, IDCANCEL}) {
+      SCOPED_TRACE(std::string(c.name) + (ending == IDOK ? ", OK" : ", Cancel"));
+      const VerbKeysGuard guard;
+      WriteVerbKey("toDesktop", "Desk", (c.desktop + desktopArguments).c_str(), c.where);
+      WriteVerbKey("toPath", "P", c.path.empty() ? nullptr : (c.path + pathArguments).c_str(),
+                   c.where);
+      WriteVerbKey("toQuickLaunch", "Q", nullptr); // no command key: not registered
+      WriteVerbKey("toStartMenu", nullptr, "cmd"); // no caption: not registered
+      const VerbKey pathBefore = ReadVerbKey("toPath", c.where);
+      RunMenuItems([ending](HWND dialog) {
+        ExpectRow(dialog, kDesktopRow, true, "Desk");
+        ExpectRow(dialog, kRows[4], false, DefaultCaption("toQuickLaunch"));
+        ExpectRow(dialog, kRows[2], false, DefaultCaption("toStartMenu"));
+        EXPECT_TRUE(EndWith(dialog, ending));
+      });
+      const bool ok = ending == IDOK;
+      auto after = [&](const std::string &program, const std::string &arguments) {
+        return (ok && c.followed ? Quoted(LinktoExe()) : program) + arguments;
+      };
+      EXPECT_EQ(ReadVerbKey("toDesktop", c.where),
+                Registered("Desk", after(c.desktop, desktopArguments)));
+      EXPECT_EQ(ReadVerbKey("toPath", c.where),
+                c.path.empty() ? (ok ? kAbsent : pathBefore)
+                               : Registered("P", after(c.path, pathArguments)));
+      EXPECT_EQ(ReadVerbKey("toQuickLaunch").exists, !ok);
+      EXPECT_EQ(ReadVerbKey("toStartMenu").exists, !ok);
+    }
   }
 }
 

@@ -578,6 +578,13 @@ bool TakesEnglishPictures(const SystemUnderTest &system) {
   return system.locale == &kEnglishSystem && system.codePageIgnored;
 }
 
+const char *GuidePictures(const SystemUnderTest &system) {
+  if (TakesEnglishPictures(system)) {
+    return "-en";
+  }
+  return system.locale == &kJapaneseSystem && !system.codePageIgnored ? "" : nullptr;
+}
+
 std::string SystemName(const ::testing::TestParamInfo<SystemUnderTest> &info) {
   return std::string(info.param.locale->name) +
          (info.param.codePageIgnored ? "Ignored" : "Granted");
@@ -600,6 +607,19 @@ SystemGuard::SystemGuard(const SystemUnderTest &system) {
 SystemGuard::~SystemGuard() {
   SetProgramUnderTest(std::string());
   SetProgramLocale(kJapaneseSystem);
+}
+
+GuideProgramCopy::GuideProgramCopy() : previous_(LinktoExe()) {
+  const std::string copy = "C:\\Tools\\LinkTo\\linkto.exe";
+  EXPECT_TRUE(MakeDirectories("C:\\Tools\\LinkTo") &&
+              CopyFileA(previous_.c_str(), copy.c_str(), FALSE))
+      << copy;
+  SetProgramUnderTest(copy);
+}
+
+GuideProgramCopy::~GuideProgramCopy() {
+  SetProgramUnderTest(previous_);
+  RemoveTree("C:\\Tools");
 }
 
 FolderOpenLog::FolderOpenLog() : log_(std::string(kScratchRoot) + "\\open.log") {

@@ -178,6 +178,11 @@ extern const SystemUnderTest kOtherLanguages[3];
 // The system the English user guide's pictures are taken on: English, with
 // the code page as Windows 10 leaves it, whose fonts are English Windows'.
 bool TakesEnglishPictures(const SystemUnderTest &system);
+// The systems the user guides' pictures of the menu-items and command-line
+// dialogs are taken on, the bed's own for the Japanese guide and the one
+// above for the English: the end of the pictures' names ("" or "-en"), or
+// null for any other system.
+const char *GuidePictures(const SystemUnderTest &system);
 std::string SystemName(const ::testing::TestParamInfo<SystemUnderTest> &info);
 void PrintTo(const SystemUnderTest &system, std::ostream *out);
 
@@ -194,6 +199,20 @@ public:
 
 private:
   bool ready_ = false;
+};
+
+// While it lives, the runs of linkto.exe start a copy of the program under
+// test at C:\Tools\LinkTo\linkto.exe, where the user guides suggest putting
+// it, so that their pictures show the path a user sees. The copy goes after.
+class GuideProgramCopy {
+public:
+  GuideProgramCopy();
+  ~GuideProgramCopy();
+  GuideProgramCopy(const GuideProgramCopy &) = delete;
+  GuideProgramCopy &operator=(const GuideProgramCopy &) = delete;
+
+private:
+  std::string previous_;
 };
 
 // One line of the folder-open log.
