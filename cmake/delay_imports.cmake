@@ -35,6 +35,7 @@ set(linkto_delay_USER32
 # imports it by its plain name.
 find_program(LINKTO_NM NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-nm nm REQUIRED)
 set(linkto_delay_libraries)
+set(linkto_delay_stubs)
 foreach(dll ${linkto_delay_dlls})
   string(TOLOWER ${dll} lower)
   set(exports)
@@ -58,6 +59,7 @@ foreach(dll ${linkto_delay_dlls})
         message(FATAL_ERROR "${LINKTO_IMPORT_LIB_${dll}} does not export ${function}")
       endif()
       string(REPLACE "__imp__" "" name ${name})
+      list(APPEND linkto_delay_stubs -Wl,-u,_${name})
     endif()
     string(APPEND exports "${name}${ordinal}\n")
   endforeach()
@@ -80,3 +82,9 @@ add_library(linkto_system_dlls INTERFACE)
 target_link_libraries(linkto_system_dlls INTERFACE ${linkto_delay_libraries} comctl32_ordinal
                                                    ole32 shell32 uuid advapi32 user32)
 add_dependencies(linkto_system_dlls linkto_delay_libraries_built)
+# The 32-bit linker leaves out the code of a delay import's stub (the jump to
+# the helper) when only the function's __imp_ symbol is referenced, as every
+# call through the system headers' declarations does: the function's address
+# table entry then holds 0, and its first call jumps there. Asking for every
+# stub by its own name keeps them all.
+target_link_options(linkto_system_dlls INTERFACE ${linkto_delay_stubs})

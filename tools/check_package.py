@@ -108,6 +108,8 @@ class PeImage:
          _) = struct.unpack_from("<HHIIIHH", data, pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from("<H", data, opt)[0]
+        self.image_base = struct.unpack_from(*(("<Q", data, opt + 24) if self.magic == 0x20B
+                                               else ("<I", data, opt + 28)))[0]
         self.checksum_at = opt + 64
         self.checksum = struct.unpack_from("<I", data, self.checksum_at)[0]
         self.subsystem = struct.unpack_from("<H", data, opt + 68)[0]
@@ -155,11 +157,13 @@ class PeImage:
             at += 20
 
     def delay_imports(self):
-        """[(dll, [function name or "#ordinal"])] of every delay-load descriptor.
-        The toolchain's delay libraries leave the delay-import directory empty,
-        so the descriptors are found by their shape: attributes 1 (addresses
-        are RVAs), then the RVAs of a DLL name, its module handle, its import
-        address table and its name table."""
+        """[(dll, [function name or "#ordinal"])] of every delay-load descriptor;
+        a function whose address table entry does not lead into the image (the
+        stub that calls the helper is missing: its first call would jump
+        there) is marked with a "!" after it. The toolchain's delay libraries
+        leave the delay-import directory empty, so the descriptors are found by
+        their shape: attributes 1 (addresses are RVAs), then the RVAs of a DLL
+        name, its module handle, its import address table and its name table."""
         wide = 8 if self.magic == 0x20B else 4
         found = []
         for _, _, _, raw, rsize in self.sections:
@@ -170,26 +174,34 @@ class PeImage:
                 try:
                     name = self.cstring(dll)
                     self.offset(hmod)
-                    self.offset(iat)
-                    functions = self.thunk_names(self.offset(table), wide)
+                    functions = self.thunk_names(self.offset(table), self.offset(iat), wide)
                 except (ValueError, struct.error):
                     continue
                 if re.fullmatch(r"[A-Za-z0-9_]+\.dll", name, re.IGNORECASE) and functions:
                     found.append((name, functions))
         return found
 
-    def thunk_names(self, at, wide):
-        """The names (or "#ordinal"s) of a name table up to its null entry."""
+    def thunk_names(self, at, iat, wide):
+        """The names (or "#ordinal"s) of a name table up to its null entry, each
+        marked "!" when its address table entry does not lead into the image."""
         names = []
+        word = "<Q" if wide == 8 else "<I"
         while True:
-            entry = struct.unpack_from("<Q" if wide == 8 else "<I", self.data, at)[0]
+            entry = struct.unpack_from(word, self.data, at)[0]
             if entry == 0:
                 return names
             if entry >> (8 * wide - 1):
-                names.append("#%d" % (entry & 0xFFFF))
+                name = "#%d" % (entry & 0xFFFF)
             else:
-                names.append(self.cstring(entry + 2))
+                name = self.cstring(entry + 2)
+            stub = struct.unpack_from(word, self.data, iat)[0] - self.image_base
+            try:
+                self.offset(stub)
+            except ValueError:
+                name += "!"
+            names.append(name)
             at += wide
+            iat += wide
 
     def resources(self):
         """{(type, name, language): bytes}; named entries keep their names."""
@@ -321,8 +333,9 @@ def check_program(name, arch, data, version, epoch):
           "%s: imports at start only %s" % (name, " ".join(imports)))
     later = {dll.lower(): functions for dll, functions in delayed}
     check(len(later) == len(delayed) and set(later) <= DELAY_DLLS and
-          later.get("comctl32.dll") == ["#17"],
-          "%s: delay-loads %s, COMCTL32 by ordinal 17 alone" % (
+          later.get("comctl32.dll") == ["#17"] and
+          not any(f.endswith("!") for functions in later.values() for f in functions),
+          "%s: delay-loads %s, COMCTL32 by ordinal 17 alone, every function through its stub" % (
               name, " ".join("%s (%d)" % (dll, len(f)) for dll, f in delayed)))
 
     versions = [v for (t, n, _), v in resources.items() if t == RT_VERSION and n == 1]

@@ -40,6 +40,9 @@ while read -r dll _; do
   esac
 done <<<"$delayed"
 grep -qx 'COMCTL32.dll #17' <<<"$delayed" || fail "COMCTL32 is not delay-loaded by ordinal 17 alone"
+# A function marked ! has no stub to reach the helper: its first call would
+# jump to what its address table entry holds.
+grep -q '!' <<<"$delayed" && fail "delay imports without their stubs: $(grep -o '[^ ]*!' <<<"$delayed" | tr '\n' ' ')"
 
 echo "$(basename "$exe"): $want_format $want_magic, GUI, imports:" $dlls "delay-loads:" $(cut -d' ' -f1 <<<"$delayed")
 [ "$failures" -eq 0 ]
