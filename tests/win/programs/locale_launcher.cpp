@@ -7,8 +7,9 @@
 //   LINKTO_LAUNCH_REPORT a file to write "<pid> <its own code page>" into
 //                        once the program has started ("error <code>" when
 //                        it could not be started)
-//   LINKTO_LAUNCH_EVENT  an event that the test sets once it holds the new
-//                        process; the launcher keeps the process until then.
+//   LINKTO_LAUNCH_EVENT  an event that the test sets once it has read the
+//                        report (and holds the new process); the launcher
+//                        keeps the process, and the report, until then.
 #include <windows.h>
 
 #include <cstdio>
@@ -57,6 +58,10 @@ int main() {
                                          nullptr, &startup, &info)) {
     snprintf(line, sizeof line, "error %lu", static_cast<unsigned long>(GetLastError()));
     Report(report, line);
+    if (held != nullptr) {
+      WaitForSingleObject(held, 600000);
+      CloseHandle(held);
+    }
     return 1;
   }
   snprintf(line, sizeof line, "%lu %u", static_cast<unsigned long>(info.dwProcessId), GetACP());

@@ -376,37 +376,12 @@ LinkWatch::~LinkWatch() {
   }
 }
 
-namespace {
-
-// The Unix name of a Windows path as UTF-16 (the way a command line reaches a
-// Unix program under Wine), or empty.
-std::wstring UnixNameOf(const std::string &path) {
-  typedef char *(CDECL * UnixName)(const WCHAR *);
-  const UnixName toUnix = reinterpret_cast<UnixName>(reinterpret_cast<void *>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  WCHAR wide[1024] = {};
-  if (toUnix == nullptr || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 1024) <= 0) {
-    return std::wstring();
-  }
-  char *unixPath = toUnix(wide);
-  if (unixPath == nullptr) {
-    return std::wstring();
-  }
-  std::vector<WCHAR> name(strlen(unixPath) + 1);
-  const int units =
-      MultiByteToWideChar(CP_UTF8, 0, unixPath, -1, name.data(), static_cast<int>(name.size()));
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return units > 0 ? std::wstring(name.data()) : std::wstring();
-}
-
-} // namespace
-
 std::string LnkinfoReport(const std::string &link) {
   MakeDirectories(kScratchRoot);
   const std::string reportPath = std::string(kScratchRoot) + "\\lnkinfo.txt";
   const std::string donePath = reportPath + ".done";
   DeleteFileA(donePath.c_str());
-  const std::wstring unixLink = UnixNameOf(link), unixDone = UnixNameOf(donePath);
+  const std::wstring unixLink = UnixNameOf(WideOf(link)), unixDone = UnixNameOf(WideOf(donePath));
   if (unixLink.empty() || unixDone.empty()) {
     return std::string();
   }

@@ -1,6 +1,7 @@
 #include "testbed.h"
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -173,6 +174,21 @@ std::string ReadSmallFile(const std::wstring &path) {
 
 } // namespace
 
+std::wstring UnixNameOf(const std::wstring &path) {
+  typedef char *(CDECL * UnixName)(const WCHAR *);
+  const UnixName toUnix = reinterpret_cast<UnixName>(reinterpret_cast<void *>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  char *unixPath = toUnix == nullptr ? nullptr : toUnix(path.c_str());
+  if (unixPath == nullptr) {
+    return std::wstring();
+  }
+  std::vector<WCHAR> name(strlen(unixPath) + 1);
+  const int units =
+      MultiByteToWideChar(CP_UTF8, 0, unixPath, -1, name.data(), static_cast<int>(name.size()));
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return units > 0 ? std::wstring(name.data()) : std::wstring();
+}
+
 void SetProgramLocale(const SystemLocale &locale) {
   programLocale = &locale;
 }
@@ -181,8 +197,14 @@ const SystemLocale &ProgramLocale() {
   return *programLocale;
 }
 
-bool StartProcessOn(const SystemLocale &locale, const std::wstring &commandLine,
-                    PROCESS_INFORMATION *info) {
+namespace {
+
+// One start through the launcher. False with ERROR_INTERNAL_ERROR when the
+// launcher, or the program it started, died while starting: a busy Wine does
+// that to any new process, and this one is a Unix process's child, which no
+// CreateProcess error tells of.
+bool LaunchOnce(const SystemLocale &locale, const std::wstring &commandLine,
+                PROCESS_INFORMATION *info) {
   static unsigned launches = 0;
   const std::wstring id =
       std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++launches);
@@ -191,26 +213,31 @@ bool StartProcessOn(const SystemLocale &locale, const std::wstring &commandLine,
   GetTempPathW(MAX_PATH, temp);
   const std::wstring report = std::wstring(temp) + L"linkto-launch-" + id + L".txt";
   DeleteFileW(report.c_str());
+  const std::wstring unixReport = UnixNameOf(report);
   HandleGuard held(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
   std::vector<WCHAR> environment =
       LocaleEnvironment(locale, {L"LINKTO_LAUNCH=" + commandLine, L"LINKTO_LAUNCH_REPORT=" + report,
                                  L"LINKTO_LAUNCH_EVENT=" + eventName});
   // A Unix program started from here gets its Unix environment, and with it
   // its locale, from the Windows environment; a Windows program would take
-  // this process's own.
-  std::wstring line = L"Z:\\usr\\bin\\wine \"" + WideOf(TestProgram("locale_launcher")) + L"\"";
+  // this process's own. The shell around the launcher removes the report
+  // once the launcher has ended, or writes "ended <status>" there when the
+  // launcher ended without one.
+  std::wstring line =
+      L"Z:\\bin\\sh -c \"/usr/bin/wine \\\"$1\\\"; s=$?; if [ -e \\\"$2\\\" ]; then /bin/rm -f "
+      L"\\\"$2\\\"; else echo ended $s >\\\"$2\\\"; fi\" sh \"" +
+      WideOf(LINKTO_TEST_PROGRAMS_UNIX_DIR "/locale_launcher.exe") + L"\" \"" + unixReport + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION unix = {};
-  if (held.handle == nullptr ||
+  if (held.handle == nullptr || unixReport.empty() ||
       !CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                       environment.data(), nullptr, &startup, &unix)) {
     printf("note: the launcher did not start (error %lu)\n",
            static_cast<unsigned long>(GetLastError()));
     return false;
   }
-  // A Unix process gives no handles; the launcher says when it has started
-  // the program, in its report.
+  // A Unix process gives no handles; the report says how the start went.
   std::string text;
   const DWORD start = GetTickCount();
   while ((text = ReadSmallFile(report)).empty()) {
@@ -222,21 +249,43 @@ bool StartProcessOn(const SystemLocale &locale, const std::wstring &commandLine,
     }
     Sleep(20);
   }
-  DeleteFileW(report.c_str());
-  unsigned long pid = 0;
-  unsigned codePage = 0;
-  if (sscanf(text.c_str(), "%lu %u", &pid, &codePage) != 2 || codePage != locale.codePage) {
-    printf("note: the launcher on %s reported \"%s\", not a process on code page %u\n", locale.name,
-           text.c_str(), locale.codePage);
-    SetLastError(ERROR_INVALID_DATA);
+  if (text.compare(0, 6, "ended ") == 0) {
+    DeleteFileW(report.c_str());
+    printf("note: the launcher on %s ended without a report (status %s)\n", locale.name,
+           text.substr(6, text.find('\n') - 6).c_str());
+    SetLastError(ERROR_INTERNAL_ERROR);
     return false;
   }
-  info->dwProcessId = pid;
-  info->dwThreadId = 0;
-  info->hThread = nullptr;
-  info->hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
-  SetEvent(held.handle); // the launcher lets go of the process now
-  return info->hProcess != nullptr;
+  unsigned long pid = 0;
+  unsigned codePage = 0;
+  unsigned long error = 0;
+  bool opened = false;
+  if (sscanf(text.c_str(), "%lu %u", &pid, &codePage) == 2 && codePage == locale.codePage) {
+    info->dwProcessId = pid;
+    info->dwThreadId = 0;
+    info->hThread = nullptr;
+    info->hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    opened = info->hProcess != nullptr;
+  }
+  SetEvent(held.handle); // the launcher lets go of the process, and ends
+  if (opened) {
+    return true;
+  }
+  if (sscanf(text.c_str(), "error %lu", &error) == 1) {
+    SetLastError(error);
+    return false;
+  }
+  printf("note: the launcher on %s reported \"%s\", not a process on code page %u\n", locale.name,
+         text.c_str(), locale.codePage);
+  SetLastError(ERROR_INVALID_DATA);
+  return false;
+}
+
+} // namespace
+
+bool StartProcessOn(const SystemLocale &locale, const std::wstring &commandLine,
+                    PROCESS_INFORMATION *info) {
+  return StartWithRetries([&] { return LaunchOnce(locale, commandLine, info); });
 }
 
 std::wstring WideOf(const std::string &text) {

@@ -47,6 +47,10 @@ bool StartProcess(const std::string &program, const std::string &commandLine, DW
 // program; its first token names the program.
 bool StartProcessWide(const std::wstring &commandLine, DWORD flags, PROCESS_INFORMATION *info);
 
+// The Unix name of a Windows path, as UTF-16 (the way a command line reaches
+// a Unix program under Wine), or empty.
+std::wstring UnixNameOf(const std::wstring &path);
+
 // text in UTF-16 (from the code page), and back (with the system's look-alikes
 // for what the code page lacks, as a program of the code page receives it).
 std::wstring WideOf(const std::string &text);
@@ -76,9 +80,11 @@ const SystemLocale &ProgramLocale();
 
 // Starts commandLine (UTF-16, its first token names the program) on the
 // system that locale describes, through locale_launcher.exe, with no
-// debugger. info receives a handle of the process (no thread handle). False
-// when it could not be started, or when the launcher did not run on the
-// locale's code page (the run would prove nothing); a note says why.
+// debugger. info receives a handle of the process (no thread handle). Like
+// StartProcess, it starts again (with a note) when the launcher or the
+// program died while starting. False when it could not be started, or when
+// the launcher did not run on the locale's code page (the run would prove
+// nothing); a note says why.
 bool StartProcessOn(const SystemLocale &locale, const std::wstring &commandLine,
                     PROCESS_INFORMATION *info);
 
